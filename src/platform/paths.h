@@ -1,0 +1,25 @@
+#pragma once
+// The program's file names, mapped onto this machine's file system.
+//
+// A name that starts with "C:" or "c:" lies on drive C, a folder of its own (the drive-C root:
+// $LOMTRA_SAT_DRIVE_C, else $XDG_DATA_HOME/lomtra-sat/drive_c, else
+// ~/.local/share/lomtra-sat/drive_c, created on first use). In every name both "/" and "\"
+// separate folders, and each component is matched without regard to case against what
+// exists, so "c:\Screenshot.jpg" and "C:/screenshot.jpg" are one file; a component that does
+// not exist yet keeps the case as written. Names without a drive letter are ordinary paths.
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// The drive-C root folder (created if missing); empty when it cannot be made.
+std::string drive_c_root();
+
+// The native path for a program file name. Names on another drive letter map to an empty
+// path (no such drive); an empty name maps to an empty path.
+std::string native_path(std::string_view name);
+
+// Kind of drive named by a letter ('C' or 'c' exists); false for every other letter.
+bool drive_exists(char letter);
+
+}  // namespace platform

@@ -1,0 +1,43 @@
+#include "temp_dir.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <vector>
+
+namespace test_support {
+
+temp_dir::temp_dir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "lomtra-test-XXXXXX").string();
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back('\0');
+    if (!mkdtemp(buffer.data())) throw std::runtime_error("mkdtemp failed");
+    path_ = buffer.data();
+}
+
+temp_dir::~temp_dir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+std::string temp_dir::file(const std::string& name) const { return path_ + "/" + name; }
+
+bool write_file(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(out);
+}
+
+std::string read_file(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string drive_c_root() {
+    const char* root = std::getenv("LOMTRA_SAT_DRIVE_C");
+    return root ? root : "";
+}
+
+}  // namespace test_support
