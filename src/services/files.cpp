@@ -33,10 +33,21 @@ struct file_record {
     bool writing = false;
 };
 
+void flush(file_record& record);
+
 struct file_table {
     std::vector<file_record> numbered = std::vector<file_record>(initial_table_size);
     // Records opened with the auto number; the record's address is its number.
     std::list<file_record> automatic;
+
+    file_table() = default;
+    file_table(const file_table&) = delete;
+    file_table& operator=(const file_table&) = delete;
+    // A program that ends without close_all_files still gets its written lines onto disk.
+    ~file_table() {
+        for (file_record& record : numbered) flush(record);
+        for (file_record& record : automatic) flush(record);
+    }
 };
 
 file_table& table() {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -144,6 +145,24 @@ TEST_F(Files, RemoveFileDeletesFilesOnly) {
     EXPECT_FALSE(fs::exists(on_drive_c("1.jpg")));
     EXPECT_EQ(remove_file("C:/1.jpg"), 0);
     EXPECT_EQ(remove_file(""), 0);
+}
+
+}  // namespace
+}  // namespace services
+
+namespace services {
+namespace {
+
+TEST(FilesAtExit, PendingLinesReachTheFileWhenTheProgramEnds) {
+    fs::create_directories(test_support::drive_c_root());
+    EXPECT_EXIT(
+        {
+            create_file(7, "C:/late.txt");
+            write_line(7, "kept");
+            std::exit(0);
+        },
+        testing::ExitedWithCode(0), "");
+    EXPECT_EQ(test_support::read_file(test_support::drive_c_root() + "/late.txt"), "kept\r\n");
 }
 
 }  // namespace
