@@ -224,7 +224,7 @@ TEST(JpegDecoder, TruncatedFileLoadsWithItsDecodedRows) {
 
 TEST(JpegDecoder, DamagedOrForeignFilesGiveZero) {
     register_jpeg_decoder();
-    test_support::write_file(drive_c("soi.jpg"), std::string("\xFF\xD8\xFF\xE0 garbage after the start", 30));
+    test_support::write_file(drive_c("soi.jpg"), std::string("\xFF\xD8\xFF\xE0 garbage after the start"));
     test_support::write_file(drive_c("two.jpg"), "\xFF\xD8");
     test_support::write_file(drive_c("gif.jpg"), "GIF89a and so on");
     for (const char* name : {"C:/soi.jpg", "C:/two.jpg", "C:/gif.jpg"}) {
