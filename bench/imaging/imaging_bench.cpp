@@ -103,8 +103,13 @@ void direct_save(const std::string& path, const std::vector<std::uint8_t>& rgb, 
 
 // Reads the whole file, decodes with the slow integer DCT into a new RGB picture.
 void direct_load(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::vector<unsigned char> data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) std::exit(1);
+    std::fseek(file, 0, SEEK_END);
+    std::vector<unsigned char> data(static_cast<std::size_t>(std::ftell(file)));
+    std::fseek(file, 0, SEEK_SET);
+    if (std::fread(data.data(), 1, data.size(), file) != data.size()) std::exit(1);
+    std::fclose(file);
     jpeg_decompress_struct cinfo;
     jpeg_error_mgr error;
     cinfo.err = jpeg_std_error(&error);
@@ -123,6 +128,9 @@ void direct_load(const std::string& path) {
     jpeg_destroy_decompress(&cinfo);
     std::free(picture);
 }
+
+// Seconds one name mapping takes; measured once in main().
+double mapping_seconds = 0;
 
 void compare(const char* what, int width, int height, int count, int level, int repeats) {
     imaging::create_image(1, width, height);
@@ -149,10 +157,13 @@ void compare(const char* what, int width, int height, int count, int level, int 
             for (int i = 0; i < count; ++i) direct_load(direct_path);
         },
         repeats);
-    std::printf("%-22s level %2d  save %7.1f MP/s vs direct %7.1f MP/s  ratio %.3f   "
-                "load %7.1f MP/s vs direct %7.1f MP/s  ratio %.3f\n",
+    // The direct calls get a ready path; the glue maps a program file name first.
+    const double mapping = mapping_seconds * count;
+    std::printf("%-22s level %2d  save %6.1f MP/s vs direct %6.1f MP/s  ratio %.3f (%.3f without name mapping)   "
+                "load %6.1f MP/s vs direct %6.1f MP/s  ratio %.3f (%.3f)\n",
                 what, level, megapixels / save_ours, megapixels / save_direct, save_direct / save_ours,
-                megapixels / load_ours, megapixels / load_direct, load_direct / load_ours);
+                save_direct / (save_ours - mapping), megapixels / load_ours, megapixels / load_direct,
+                load_direct / load_ours, load_direct / (load_ours - mapping));
     std::remove(ours_path.c_str());
     std::remove(direct_path.c_str());
     imaging::free_image(1);
@@ -212,8 +223,9 @@ int main(int argc, char** argv) {
         const double took = seconds_of([] {
             for (int i = 0; i < calls; ++i) platform::native_path("C:/bench-ours.jpg");
         });
+        mapping_seconds = took / calls;
         std::printf("name mapping (part of every save_image and load_image): %.1f us per call\n",
-                    took / calls * 1e6);
+                    mapping_seconds * 1e6);
     }
 
     imaging::start_image_decoders();
@@ -223,7 +235,7 @@ int main(int argc, char** argv) {
     imaging::register_jpeg_encoder();
 
     for (int level : {5, 10}) compare("256 x 256 tiles (x100)", 256, 256, 100, level, 7);
-    for (int level : {5, 10}) compare("8192 x 8192", 8192, 8192, 1, level, 3);
+    for (int level : {5, 10}) compare("8192 x 8192", 8192, 8192, 1, level, 5);
 
     // The preview shrink: a loaded tile resized to a 126-pixel cell, as in a 2 x 2 grid.
     imaging::create_image(1, 256, 256);
