@@ -57,6 +57,8 @@ tile_server::tile_server(server_options options)
     : options_(std::move(options)), http_(std::make_unique<httplib::Server>()) {}
 
 tile_server::~tile_server() {
+    // The socket is bound and listening from open() on, but only a running server closes it.
+    if (port_ > 0 && !served_) start();
     stop();
     if (log_file_ && log_file_ != stdout) std::fclose(log_file_);
 }
@@ -88,6 +90,8 @@ int tile_server::open(std::string& error) {
 
     // Tiles are small: without TCP_NODELAY each answer can sit waiting on Nagle's algorithm.
     http_->set_tcp_nodelay(true);
+    // An idle keep-alive connection holds its server thread (and stop()) until it times out.
+    http_->set_keep_alive_timeout(1);
     http_->set_logger([this](const httplib::Request& request, const httplib::Response& response) {
         log(request, response);
     });
@@ -121,9 +125,13 @@ int tile_server::open(std::string& error) {
     return port_;
 }
 
-void tile_server::serve() { http_->listen_after_bind(); }
+void tile_server::serve() {
+    served_ = true;
+    http_->listen_after_bind();
+}
 
 void tile_server::start() {
+    served_ = true;
     thread_ = std::thread([this] { serve(); });
     // Requests made right after start() must not race the accept loop's start (the socket is
     // bound already, so a connection would wait anyway; this keeps stop() from missing it).
