@@ -67,7 +67,8 @@ TEST_F(LaunchFile, StartsAProgramWhoseNameHoldsShellMetacharacters) {
     EXPECT_NE(launch_file("C:/" + name), 0);
     ASSERT_TRUE(wait_for_file(root_ + "/marker"));
     EXPECT_EQ(test_support::read_file(root_ + "/marker"), "ran\n");
-    for (const char* trap : {"pwned", "pwned2", "pwned3"}) EXPECT_FALSE(fs::exists(root_ + "/" + trap)) << trap;
+    for (const char* trap : {"pwned", "pwned2", "pwned3"})
+        EXPECT_FALSE(fs::exists(root_ + "/" + trap)) << trap;
 }
 
 TEST_F(LaunchFile, APathAlreadyInQuotesIsTheProgramName) {
