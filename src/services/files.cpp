@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <list>
 #include <memory>
@@ -33,10 +32,21 @@ struct file_record {
     bool writing = false;
 };
 
+void flush(file_record& record);
+
 struct file_table {
     std::vector<file_record> numbered = std::vector<file_record>(initial_table_size);
     // Records opened with the auto number; the record's address is its number.
     std::list<file_record> automatic;
+
+    file_table() = default;
+    file_table(const file_table&) = delete;
+    file_table& operator=(const file_table&) = delete;
+    // A program that ends without close_all_files still gets its written lines onto disk.
+    ~file_table() {
+        for (file_record& record : numbered) flush(record);
+        for (file_record& record : automatic) flush(record);
+    }
 };
 
 file_table& table() {
@@ -164,7 +174,9 @@ intptr_t open_file(file_number number, std::string_view name, platform::native_f
     return std::max(record->handle.descriptor(), 1);
 }
 
-std::string cut_name(std::string_view name) { return std::string(name.substr(0, longest_name)); }
+std::string cut_name(std::string_view name) {
+    return std::string(name.substr(0, longest_name));
+}
 
 }  // namespace
 

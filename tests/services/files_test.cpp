@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -12,7 +13,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string on_drive_c(const std::string& name) { return test_support::drive_c_root() + "/" + name; }
+std::string on_drive_c(const std::string& name) {
+    return test_support::drive_c_root() + "/" + name;
+}
 
 class Files : public testing::Test {
 protected:
@@ -30,7 +33,9 @@ TEST_F(Files, WriteLineEndsEveryLineWithCrLf) {
 }
 
 TEST_F(Files, ReadsBytesUntilTheEnd) {
-    ASSERT_TRUE(test_support::write_file(on_drive_c("five.kml"), std::string("ab\0\xff" "e", 5)));
+    ASSERT_TRUE(test_support::write_file(on_drive_c("five.kml"), std::string("ab\0\xff"
+                                                                             "e",
+                                                                             5)));
     ASSERT_NE(open_for_reading(0, "c:\\FIVE.kml"), 0);
     const int expected[] = {'a', 'b', 0, 255, 'e'};
     for (int byte : expected) {
@@ -144,6 +149,24 @@ TEST_F(Files, RemoveFileDeletesFilesOnly) {
     EXPECT_FALSE(fs::exists(on_drive_c("1.jpg")));
     EXPECT_EQ(remove_file("C:/1.jpg"), 0);
     EXPECT_EQ(remove_file(""), 0);
+}
+
+}  // namespace
+}  // namespace services
+
+namespace services {
+namespace {
+
+TEST(FilesAtExit, PendingLinesReachTheFileWhenTheProgramEnds) {
+    fs::create_directories(test_support::drive_c_root());
+    EXPECT_EXIT(
+        {
+            create_file(7, "C:/late.txt");
+            write_line(7, "kept");
+            std::exit(0);
+        },
+        testing::ExitedWithCode(0), "");
+    EXPECT_EQ(test_support::read_file(test_support::drive_c_root() + "/late.txt"), "kept\r\n");
 }
 
 }  // namespace
