@@ -11,7 +11,7 @@
 #include <memory>
 #include <string>
 
-#include "pixel_buffer.h"
+#include "platform/device_context.h"
 
 namespace platform {
 
@@ -62,12 +62,12 @@ public:
     // true when it finished.
     bool wait_until_loaded(int timeout_ms);
 
-    // Paints what the view shows into `target`, its top-left pixel at the target's top-left
-    // pixel; the part that does not fit is cut off and the rest of the target is left alone.
-    // Synchronous: the GTK main loop is iterated until the engine hands over the picture (at
-    // most about two seconds). A view that is not visible on screen paints nothing. Returns
-    // true when something was painted.
-    bool render(const pixel_buffer& target);
+    // Paints what the view shows into the bitmap selected in `dc`, the view's top-left pixel
+    // at the bitmap's top-left pixel; what does not fit is cut off and the rest of the bitmap
+    // is left alone. Synchronous: the GTK main loop is iterated until the engine hands over the
+    // picture (at most about two seconds). A view that is not visible on screen paints
+    // nothing. Returns true when something was painted.
+    bool render(device_context* dc);
 
     GtkWidget* widget() const { return widget_; }
     // The view's size on screen (its allocation), or the size asked for before it is shown.

@@ -5,8 +5,6 @@
 // directly was seen to give the previous page right after a load had finished.
 #include <cairo.h>
 
-#include <algorithm>
-
 #include "web_view.h"
 
 namespace platform {
@@ -43,17 +41,15 @@ void on_snapshot(GObject* source, GAsyncResult* result, gpointer data) {
     request->answered = true;
 }
 
-// Copies the snapshot, flattened onto an opaque surface (the engine may hand over any kind of
-// cairo surface, at any device scale), into the bottom-up BGR(A) target.
-bool copy_into(cairo_surface_t* snapshot, int width, int height, const pixel_buffer& target) {
+// Flattens the snapshot onto an opaque surface (the engine may hand over any kind of cairo
+// surface, at any device scale) and paints that into the context's bitmap.
+bool paint_snapshot(cairo_surface_t* snapshot, int width, int height, device_context* dc) {
     if (cairo_surface_get_type(snapshot) == CAIRO_SURFACE_TYPE_IMAGE) {
         double scale_x = 1, scale_y = 1;
         cairo_surface_get_device_scale(snapshot, &scale_x, &scale_y);
         width = static_cast<int>(cairo_image_surface_get_width(snapshot) / scale_x);
         height = static_cast<int>(cairo_image_surface_get_height(snapshot) / scale_y);
     }
-    width = std::min(width, target.width);
-    height = std::min(height, target.height);
     if (width <= 0 || height <= 0) return false;
 
     cairo_surface_t* flat = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
@@ -63,30 +59,18 @@ bool copy_into(cairo_surface_t* snapshot, int width, int height, const pixel_buf
     cairo_paint(cr);
     cairo_destroy(cr);
     cairo_surface_flush(flat);
-
-    const unsigned char* data = cairo_image_surface_get_data(flat);
-    const int stride = cairo_image_surface_get_stride(flat);
-    const int bytes_per_pixel = target.bits_per_pixel / 8;
-    for (int y = 0; y < height; ++y) {
-        const auto* row = reinterpret_cast<const std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
-        std::uint8_t* out = target.at(0, y);
-        for (int x = 0; x < width; ++x, out += bytes_per_pixel) {
-            const std::uint32_t pixel = row[x];  // 0x00RRGGBB
-            out[0] = static_cast<std::uint8_t>(pixel);
-            out[1] = static_cast<std::uint8_t>(pixel >> 8);
-            out[2] = static_cast<std::uint8_t>(pixel >> 16);
-            if (bytes_per_pixel == 4) out[3] = 0xFF;
-        }
-    }
+    const bool painted = paint_bgrx(dc, 0, 0, cairo_image_surface_get_data(flat),
+                                    static_cast<std::size_t>(cairo_image_surface_get_stride(flat)),
+                                    width, height);
     cairo_surface_destroy(flat);
-    return true;
+    return painted;
 }
 
 }  // namespace
 
-bool web_view::render(const pixel_buffer& target) {
+bool web_view::render(device_context* dc) {
     // Iterating the main loop below dispatches other events, which may ask for a render again.
-    if (!target.valid() || rendering_ || !engine()) return false;
+    if (!selected_pixels(dc).bits || rendering_ || !engine()) return false;
     if (!gtk_widget_is_visible(widget_) || !gtk_widget_get_mapped(widget_)) return false;
     const int view_width = width(), view_height = height();
     rendering_ = true;
@@ -111,7 +95,7 @@ bool web_view::render(const pixel_buffer& target) {
         return false;
     }
     const bool painted = *alive && request->surface &&
-                         copy_into(request->surface, view_width, view_height, target);
+                         paint_snapshot(request->surface, view_width, view_height, dc);
     delete request;
     if (*alive) rendering_ = false;
     return painted;

@@ -24,19 +24,30 @@ namespace {
 const char* const tile_path = "/kh/v=109&src=app&x=2074&s=&y=1410&z=12&s=Gal";
 constexpr int load_timeout_ms = 20000;
 
-// A bottom-up 24-bit bitmap of the panel's size, filled with one grey level.
-struct bitmap {
-    bitmap(int w, int h, std::uint8_t fill)
-        : stride((w * 3 + 3) & ~3), bytes(static_cast<std::size_t>(stride) * h, fill) {
-        view.pixels = bytes.data();
-        view.stride = stride;
-        view.width = w;
-        view.height = h;
-        view.bits_per_pixel = 24;
+// A 24-bit section bitmap selected into a memory device context, as the capture uses them.
+struct capture_target {
+    capture_target(int width, int height)
+        : picture(platform::create_section_bitmap(width, height, 24)), dc(platform::create_memory_dc()) {
+        platform::select_bitmap(dc, picture);
     }
-    int stride;
-    std::vector<std::uint8_t> bytes;
-    platform::pixel_buffer view;
+    ~capture_target() {
+        platform::select_bitmap(dc, nullptr);
+        platform::delete_dc(dc);
+        platform::delete_bitmap(picture);
+    }
+    capture_target(const capture_target&) = delete;
+    capture_target& operator=(const capture_target&) = delete;
+
+    // Blue, green, red of pixel (x, y), y from the top.
+    const std::uint8_t* at(int x, int y) const { return picture->row_from_top(y) + x * 3; }
+    bool all_black() const {
+        for (std::size_t i = 0; i < picture->size_in_bytes(); ++i)
+            if (picture->bits[i] != 0) return false;
+        return true;
+    }
+
+    platform::bitmap* picture;
+    platform::device_context* dc;
 };
 
 // A loopback port that was free a moment ago, bound but never listened on: connections to it
@@ -114,11 +125,11 @@ protected:
     }
 
     // Largest channel difference between the 256 x 256 cut at (10, 15) and the tile.
-    static int cut_difference(const bitmap& capture, const tileserver::rgb_image& tile) {
+    static int cut_difference(const capture_target& capture, const tileserver::rgb_image& tile) {
         int worst = 0;
         for (int y = 0; y < 256; ++y)
             for (int x = 0; x < 256; ++x) {
-                const std::uint8_t* got = capture.view.at(platform::tile_page_left + x,
+                const std::uint8_t* got = capture.at(platform::tile_page_left + x,
                                                           platform::tile_page_top + y);
                 const std::uint8_t* want = tile.at(x, y);
                 worst = std::max({worst, std::abs(got[2] - want[0]), std::abs(got[1] - want[1]),
@@ -145,30 +156,30 @@ TEST_F(WebView, ShowsATileUnscaledAtTenFifteenAndRendersItExactly) {
     ASSERT_FALSE(progress.empty());
     EXPECT_DOUBLE_EQ(progress.back(), 1.0);
 
-    bitmap capture(view->width(), view->height(), 0);
-    ASSERT_EQ(capture.view.width, 500);
-    ASSERT_EQ(capture.view.height, 400);
-    ASSERT_TRUE(view->render(capture.view));
+    ASSERT_EQ(view->width(), 500);
+    ASSERT_EQ(view->height(), 400);
+    capture_target capture(500, 400);
+    ASSERT_TRUE(view->render(capture.dc));
     // The tile's white grid lines (its left column and top row) sit exactly at x = 10 and
     // y = 15, and every pixel matches the decoded tile up to decoder rounding.
     EXPECT_LE(cut_difference(capture, served_tile()), 8);
-    EXPECT_GT(capture.view.at(10, 100)[1], 200);
-    EXPECT_GT(capture.view.at(100, 15)[1], 200);
-    EXPECT_LT(capture.view.at(12, 100)[2], 40);  // red 2 just right of the line
+    EXPECT_GT(capture.at(10, 100)[1], 200);
+    EXPECT_GT(capture.at(100, 15)[1], 200);
+    EXPECT_LT(capture.at(12, 100)[2], 40);  // red 2 just right of the line
 }
 
 TEST_F(WebView, ARefusedConnectionFinishesAndKeepsThePageInsteadOfAnErrorPage) {
     load(tile_address());
-    bitmap before(500, 400, 0);
-    ASSERT_TRUE(view->render(before.view));
+    capture_target before(500, 400);
+    ASSERT_TRUE(view->render(before.dc));
 
     const int closed_port = unused_port();
     ASSERT_GT(closed_port, 0);
     load("127.0.0.1:" + std::to_string(closed_port) + tile_path);
     EXPECT_FALSE(view->busy());
 
-    bitmap after(500, 400, 0);
-    ASSERT_TRUE(view->render(after.view));
+    capture_target after(500, 400);
+    ASSERT_TRUE(view->render(after.dc));
     EXPECT_LE(cut_difference(after, served_tile()), 8);
 }
 
@@ -181,14 +192,14 @@ TEST_F(WebView, AnHttpErrorStatusFinishesLikeAnyPage) {
 TEST_F(WebView, AHiddenViewRendersNothing) {
     load(tile_address());
     gtk_widget_hide(view->widget());
-    bitmap capture(500, 400, 0);
-    EXPECT_FALSE(view->render(capture.view));
-    for (std::uint8_t value : capture.bytes) ASSERT_EQ(value, 0);
+    capture_target capture(500, 400);
+    EXPECT_FALSE(view->render(capture.dc));
+    EXPECT_TRUE(capture.all_black());
 
     gtk_widget_show(view->widget());
     gtk_widget_hide(window);
-    EXPECT_FALSE(view->render(capture.view));
-    for (std::uint8_t value : capture.bytes) ASSERT_EQ(value, 0);
+    EXPECT_FALSE(view->render(capture.dc));
+    EXPECT_TRUE(capture.all_black());
 }
 
 TEST_F(WebView, AnEmptyAddressDoesNotNavigate) {
@@ -249,4 +260,21 @@ TEST(WebAddress, AddsHttpOnlyWhereTheSchemeIsMissing) {
     EXPECT_EQ(complete_web_address("HTTPS://a.b/"), "HTTPS://a.b/");
     EXPECT_EQ(complete_web_address("about:blank"), "about:blank");
     EXPECT_EQ(complete_web_address("caf\xe9.example/"), "http://caf\xc3\xa9.example/");
+}
+
+TEST_F(WebView, RendersClippedIntoASmallerBitmapAndIntoThirtyTwoBits) {
+    load(tile_address());
+    platform::bitmap* small = platform::create_section_bitmap(40, 30, 32);
+    platform::device_context* dc = platform::create_memory_dc();
+    platform::select_bitmap(dc, small);
+    ASSERT_TRUE(view->render(dc));
+    // (10, 15) is the tile's top-left corner: its white grid lines cross there.
+    const std::uint8_t* corner = small->row_from_top(15) + 10 * 4;
+    EXPECT_GT(corner[0], 200);
+    EXPECT_GT(corner[1], 200);
+    EXPECT_GT(corner[2], 200);
+    platform::select_bitmap(dc, nullptr);
+    EXPECT_FALSE(view->render(dc));  // nothing selected: nothing to paint into
+    platform::delete_dc(dc);
+    platform::delete_bitmap(small);
 }
