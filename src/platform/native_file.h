@@ -27,6 +27,7 @@ public:
     bool open(const std::string& path, mode how);
     void close();
     bool is_open() const { return fd_ >= 0; }
+    int descriptor() const { return fd_; }
 
     // Bytes transferred; 0 at the end of the file or on failure.
     std::size_t read(void* destination, std::size_t count);
