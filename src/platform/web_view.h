@@ -34,6 +34,7 @@ class web_view {
 public:
     // Creates the view as a child of `container` at (x, y), width x height, and shows it. The
     // container is normally the GtkFixed of a window; any other container simply packs it.
+    // With no container the view is made unplaced (and not shown), for the caller to place.
     // Returns null when no view can be made.
     static std::unique_ptr<web_view> create(GtkWidget* container, int x, int y, int width,
                                             int height);
@@ -70,6 +71,8 @@ public:
     bool render(device_context* dc);
 
     GtkWidget* widget() const { return widget_; }
+    // The view whose widget this is, or null.
+    static web_view* of(GtkWidget* widget);
     // The view's size on screen (its allocation), or the size asked for before it is shown.
     int width() const;
     int height() const;

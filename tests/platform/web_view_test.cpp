@@ -278,3 +278,27 @@ TEST_F(WebView, RendersClippedIntoASmallerBitmapAndIntoThirtyTwoBits) {
     platform::delete_dc(dc);
     platform::delete_bitmap(small);
 }
+
+TEST_F(WebView, OutlivingItsWindowIsSafeAndAnUnplacedViewIsFoundByItsWidget) {
+    EXPECT_EQ(web_view::of(view->widget()), view.get());
+    bool destroyed = false;
+    view->callbacks().destroyed = [&] { destroyed = true; };
+    gtk_widget_destroy(window);
+    window = nullptr;
+    EXPECT_TRUE(destroyed);
+    // Every operation after the window's end does nothing.
+    EXPECT_FALSE(view->navigate(tile_address()));
+    EXPECT_EQ(view->address(), "");
+    EXPECT_FALSE(view->busy());
+    view->reload();
+    capture_target capture(500, 400);
+    EXPECT_FALSE(view->render(capture.dc));
+    view.reset();
+
+    auto unplaced = web_view::create(nullptr, 0, 0, 300, 300);
+    ASSERT_TRUE(unplaced);
+    EXPECT_EQ(web_view::of(unplaced->widget()), unplaced.get());
+    EXPECT_EQ(gtk_widget_get_parent(unplaced->widget()), nullptr);
+    EXPECT_EQ(unplaced->width(), 300);
+    EXPECT_FALSE(unplaced->render(capture.dc));
+}
