@@ -1,0 +1,161 @@
+#include "imaging/image_files.h"
+
+#include <memory>
+#include <new>
+#include <vector>
+
+#include "platform/bitmap.h"
+#include "platform/paths.h"
+
+namespace imaging {
+
+namespace {
+
+struct codec_lists {
+    std::vector<image_encoder> encoders;
+    std::vector<image_decoder> decoders;
+};
+
+codec_lists& lists() {
+    static codec_lists instance;
+    return instance;
+}
+
+struct file_closer {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using file_handle = std::unique_ptr<std::FILE, file_closer>;
+
+struct bitmap_deleter {
+    void operator()(platform::bitmap* picture) const { platform::delete_bitmap(picture); }
+};
+
+// Gives 32-bit pixels to a 24-bit writer: every pixel composited over white.
+int write_over_white(image_writer write_24, const std::string& path, const std::uint8_t* pixels, int width,
+                     int height, std::size_t stride, int row_flags, int flags) {
+    std::unique_ptr<platform::bitmap, bitmap_deleter> flat(platform::create_section_bitmap(width, height, 24));
+    if (!flat) return 0;
+    for (int y = 0; y < height; ++y) {
+        const std::uint8_t* in = pixels + static_cast<std::size_t>(y) * stride;
+        std::uint8_t* out = flat->bits + static_cast<std::size_t>(y) * flat->stride;
+        for (int x = 0; x < width; ++x, in += 4, out += 3) {
+            out[0] = over_white(in[0], in[3]);
+            out[1] = over_white(in[1], in[3]);
+            out[2] = over_white(in[2], in[3]);
+        }
+    }
+    // Memory rows keep their order, so the row-order flag still holds.
+    return write_24(path, flat->bits, width, height, flat->stride, row_flags, flags);
+}
+
+}  // namespace
+
+void start_image_decoders() { lists().decoders.clear(); }
+
+bool add_image_encoder(const image_encoder& encoder) {
+    if (lists().encoders.size() >= max_codecs) return false;
+    lists().encoders.push_back(encoder);
+    return true;
+}
+
+bool add_image_decoder(const image_decoder& decoder) {
+    if (lists().decoders.size() >= max_codecs) return false;
+    lists().decoders.push_back(decoder);
+    return true;
+}
+
+int save_image(image_number number, std::string_view name, std::uint32_t encoder, int flags) {
+    if (name.empty()) return 0;
+    const image_record* record = find_image(number);
+    if (!record) return 0;
+    const std::string path = platform::native_path(name);
+    if (path.empty()) return 0;
+
+    // The writer gets the image's own pixels; a copy is only made for depths below 24.
+    const platform::bitmap* picture = record->bitmap;
+    std::unique_ptr<platform::bitmap, bitmap_deleter> copy;
+    if (record->depth < 24 || !picture->bits) {
+        copy.reset(platform::copy_bitmap_24(picture));
+        if (!copy) return 0;
+        picture = copy.get();
+    }
+    const int depth = picture->depth;
+    const int row_flags = picture->bottom_up ? rows_bottom_up : 0;
+
+    image_writer write_24 = nullptr;
+    image_writer write_32 = nullptr;
+    if (encoder == bmp_encoder) {
+        write_24 = write_bmp_24;
+        write_32 = write_bmp_32;
+    } else {
+        for (const image_encoder& entry : lists().encoders) {
+            if (entry.identifier != encoder) continue;
+            write_24 = entry.write_24;
+            write_32 = entry.write_32;
+            break;
+        }
+        if (!write_24) return 0;
+    }
+    const int width = record->width, height = record->height;
+    if (depth == 24) return write_24(path, picture->bits, width, height, picture->stride, row_flags, flags);
+    if (depth != 32) return 0;
+    if (write_32) return write_32(path, picture->bits, width, height, picture->stride, row_flags, flags);
+    return write_over_white(write_24, path, picture->bits, width, height, picture->stride, row_flags, flags);
+}
+
+std::intptr_t load_image(image_number number, std::string_view name) {
+    image_record* record = take_record(number);  // releases what the number held
+    if (!record) return 0;
+    // From here on, a failure must not leave an empty auto-numbered record behind.
+    const auto fail = [&]() -> std::intptr_t {
+        if (number == auto_image_number) free_image(record_number(record, number));
+        return 0;
+    };
+    const std::string path = platform::native_path(name);
+    if (path.empty()) return fail();
+
+    unsigned char magic[2] = {0, 0};
+    {
+        file_handle probe(std::fopen(path.c_str(), "rb"));
+        if (!probe) return fail();
+        if (std::fread(magic, 1, 2, probe.get()) != 2) magic[0] = magic[1] = 0;
+    }
+    if (magic[0] == 'B' && magic[1] == 'M') {
+        platform::bitmap* picture = platform::load_bitmap_file(path);
+        if (!picture) return fail();
+        return store_bitmap(record, number, picture);
+    }
+    // Icons are not loadable here; everything else goes to the decoders.
+
+    file_handle file(std::fopen(path.c_str(), "rb"));
+    if (!file) return fail();
+    decoder_state state;
+    const image_decoder* accepted = nullptr;
+    for (const image_decoder& decoder : lists().decoders) {
+        state = decoder_state{};
+        state.path = path;
+        state.file = file.get();
+        if (std::fseek(file.get(), 0, SEEK_SET) != 0) break;
+        if (decoder.check && decoder.check(state)) {
+            accepted = &decoder;
+            break;
+        }
+    }
+    if (!accepted) return fail();
+    state.decoder = accepted;
+
+    std::unique_ptr<platform::bitmap, bitmap_deleter> picture(
+        (state.width <= 32767 && state.height <= 32767)
+            ? platform::create_section_bitmap(state.width, state.height, 24)
+            : nullptr);
+    if (!picture) {
+        accepted->close(state);
+        return fail();
+    }
+    // A decode that breaks off leaves its remaining rows black; the image still counts.
+    accepted->decode(state, picture->bits, picture->stride, rows_bottom_up);
+    accepted->close(state);
+    return store_bitmap(record, number, picture.release());
+}
+
+}  // namespace imaging

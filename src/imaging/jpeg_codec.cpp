@@ -1,0 +1,267 @@
+#include "imaging/jpeg_codec.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <new>
+
+#include "imaging/jpeg_guard.h"
+
+#include <jerror.h>
+
+namespace imaging {
+
+int jpeg_quality(int level) { return std::clamp(level, 0, 10) * 10; }
+
+// ---- Writing -------------------------------------------------------------------------------
+
+namespace {
+
+// Everything the compression step needs, as plain data (see jpeg_guard.h).
+struct compress_job {
+    jpeg_compress_struct* cinfo;
+    std::FILE* file;
+    const std::uint8_t* pixels;
+    int width;
+    int height;
+    std::size_t stride;
+    bool bottom_up;
+    int quality;
+    JSAMPLE* row;  // width x 3 bytes
+};
+
+void compress_step(void* data) {
+    const compress_job& job = *static_cast<compress_job*>(data);
+    jpeg_compress_struct* cinfo = job.cinfo;
+    jpeg_create_compress(cinfo);
+    jpeg_stdio_dest(cinfo, job.file);
+    cinfo->image_width = static_cast<JDIMENSION>(job.width);
+    cinfo->image_height = static_cast<JDIMENSION>(job.height);
+    cinfo->input_components = 3;
+    cinfo->in_color_space = JCS_RGB;
+    jpeg_set_defaults(cinfo);
+    // Not forcing baseline keeps the low qualities' quantisation entries above 255 as they are.
+    jpeg_set_quality(cinfo, job.quality, FALSE);
+    jpeg_start_compress(cinfo, TRUE);
+    JSAMPROW rows[1] = {job.row};
+    // The file's first scan line is the image's top row.
+    for (int i = 0; i < job.height; ++i) {
+        const int memory_row = job.bottom_up ? job.height - 1 - i : i;
+        const std::uint8_t* in = job.pixels + static_cast<std::size_t>(memory_row) * job.stride;
+        JSAMPLE* out = job.row;
+        for (int x = 0; x < job.width; ++x, in += 3, out += 3) {
+            out[0] = in[2];
+            out[1] = in[1];
+            out[2] = in[0];
+        }
+        jpeg_write_scanlines(cinfo, rows, 1);
+    }
+    jpeg_finish_compress(cinfo);
+}
+
+// A partial file is removed, but only a regular file: a device such as /dev/full stays.
+void remove_partial(const std::string& path) {
+    struct stat info;
+    if (::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode)) std::remove(path.c_str());
+}
+
+}  // namespace
+
+int write_jpeg(const std::string& path, const std::uint8_t* pixels, int width, int height, std::size_t stride,
+               int row_flags, int level) {
+    if (!pixels || width < 1 || height < 1) return 0;
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) return 0;
+    std::unique_ptr<JSAMPLE[]> row(new (std::nothrow) JSAMPLE[static_cast<std::size_t>(width) * 3]);
+
+    jpeg_guard guard;
+    jpeg_compress_struct cinfo{};
+    cinfo.err = init_jpeg_guard(guard, -1);
+    compress_job job{&cinfo, file, pixels, width, height, stride, (row_flags & rows_bottom_up) != 0,
+                     jpeg_quality(level), row.get()};
+    // Without a row buffer nothing is handed to libjpeg at all.
+    const bool compressed = row && run_guarded(guard, compress_step, &job);
+    jpeg_destroy_compress(&cinfo);
+    const bool closed = std::fclose(file) == 0;
+    if (compressed && closed) return 1;
+    remove_partial(path);
+    return 0;
+}
+
+// ---- Reading -------------------------------------------------------------------------------
+
+namespace {
+
+const JOCTET fake_end_of_image[2] = {0xFF, JPEG_EOI};
+
+// The file in memory, handed to libjpeg in one piece; anything asked for after that is a fake
+// end-of-image marker, so a truncated file decodes to its end.
+struct memory_source {
+    jpeg_source_mgr manager;  // first member: libjpeg's src pointer leads back here
+    const JOCTET* data;
+    std::size_t size;
+    bool given;
+};
+
+void init_source(j_decompress_ptr) {}
+void term_source(j_decompress_ptr) {}
+
+boolean fill_input_buffer(j_decompress_ptr cinfo) {
+    auto* source = reinterpret_cast<memory_source*>(cinfo->src);
+    if (!source->given) {
+        source->given = true;
+        source->manager.next_input_byte = source->data;
+        source->manager.bytes_in_buffer = source->size;
+        return TRUE;
+    }
+    WARNMS(cinfo, JWRN_JPEG_EOF);
+    source->manager.next_input_byte = fake_end_of_image;
+    source->manager.bytes_in_buffer = sizeof fake_end_of_image;
+    return TRUE;
+}
+
+void skip_input_data(j_decompress_ptr cinfo, long count) {
+    if (count <= 0) return;
+    jpeg_source_mgr* source = cinfo->src;
+    if (static_cast<unsigned long>(count) > source->bytes_in_buffer) {
+        // Skipping past the data lands on the fake markers.
+        source->bytes_in_buffer = 0;
+        fill_input_buffer(cinfo);
+        return;
+    }
+    source->next_input_byte += count;
+    source->bytes_in_buffer -= static_cast<std::size_t>(count);
+}
+
+// The decoder's own part of the decoder state, alive from check to close.
+struct jpeg_load {
+    jpeg_decompress_struct cinfo;
+    jpeg_guard guard;
+    memory_source source;
+    std::unique_ptr<JOCTET[]> file_data;
+    JSAMPARRAY row;
+    bool created;
+};
+
+void header_step(void* data) {
+    jpeg_load& load = *static_cast<jpeg_load*>(data);
+    j_decompress_ptr cinfo = &load.cinfo;
+    jpeg_create_decompress(cinfo);
+    load.created = true;
+    load.guard.manager.trace_level = 0;
+    cinfo->src = &load.source.manager;
+    if (jpeg_read_header(cinfo, TRUE) != JPEG_HEADER_OK) {
+        load.row = nullptr;
+        return;
+    }
+    cinfo->dct_method = JDCT_ISLOW;
+    if (cinfo->jpeg_color_space == JCS_GRAYSCALE) cinfo->out_color_space = JCS_RGB;
+    jpeg_calc_output_dimensions(cinfo);
+    const JDIMENSION row_bytes =
+        ((cinfo->output_width * static_cast<JDIMENSION>(cinfo->output_components)) + 3) & ~JDIMENSION{3};
+    load.row = (*cinfo->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE, row_bytes, 1);
+    jpeg_start_decompress(cinfo);
+}
+
+struct decode_job {
+    jpeg_load* load;
+    std::uint8_t* pixels;
+    std::size_t stride;
+    bool bottom_up;
+    int height;
+    int width;
+};
+
+void decode_step(void* data) {
+    const decode_job& job = *static_cast<decode_job*>(data);
+    j_decompress_ptr cinfo = &job.load->cinfo;
+    const int components = cinfo->output_components;
+    for (int i = 0; i < job.height; ++i) {
+        if (jpeg_read_scanlines(cinfo, job.load->row, 1) != 1) break;
+        const int memory_row = job.bottom_up ? job.height - 1 - i : i;
+        std::uint8_t* out = job.pixels + static_cast<std::size_t>(memory_row) * job.stride;
+        const JSAMPLE* in = job.load->row[0];
+        if (components >= 3) {
+            for (int x = 0; x < job.width; ++x, in += components, out += 3) {
+                out[0] = in[2];
+                out[1] = in[1];
+                out[2] = in[0];
+            }
+        } else {
+            for (int x = 0; x < job.width; ++x, in += components, out += 3) out[0] = out[1] = out[2] = in[0];
+        }
+    }
+    jpeg_finish_decompress(cinfo);
+}
+
+void release_load(decoder_state& state) {
+    auto* load = static_cast<jpeg_load*>(state.codec);
+    if (!load) return;
+    if (load->created) jpeg_destroy_decompress(&load->cinfo);
+    delete load;
+    state.codec = nullptr;
+}
+
+}  // namespace
+
+bool check_jpeg(decoder_state& state) {
+    std::FILE* file = state.file;
+    if (!file || std::fseek(file, 0, SEEK_END) != 0) return false;
+    const long size = std::ftell(file);
+    if (std::fseek(file, 0, SEEK_SET) != 0 || size <= 2) return false;
+    const auto length = static_cast<std::size_t>(size);
+
+    std::unique_ptr<JOCTET[]> data(new (std::nothrow) JOCTET[length]);
+    if (!data || std::fread(data.get(), 1, 2, file) != 2) return false;
+    if (data[0] != 0xFF || data[1] != 0xD8) return false;
+
+    auto* load = new (std::nothrow) jpeg_load{};
+    if (!load) return false;
+    state.codec = load;
+    // A file that shrank since it was measured is taken as far as it goes.
+    const std::size_t rest = std::fread(data.get() + 2, 1, length - 2, file);
+    load->file_data = std::move(data);
+    load->source.data = load->file_data.get();
+    load->source.size = 2 + rest;
+    load->source.manager.init_source = init_source;
+    load->source.manager.fill_input_buffer = fill_input_buffer;
+    load->source.manager.skip_input_data = skip_input_data;
+    load->source.manager.resync_to_restart = jpeg_resync_to_restart;
+    load->source.manager.term_source = term_source;
+    load->cinfo.err = init_jpeg_guard(load->guard, 0);
+
+    if (!run_guarded(load->guard, header_step, load) || !load->row) {
+        release_load(state);
+        return false;
+    }
+    state.width = static_cast<int>(std::min<JDIMENSION>(load->cinfo.output_width, 0x7FFFFFFF));
+    state.height = static_cast<int>(std::min<JDIMENSION>(load->cinfo.output_height, 0x7FFFFFFF));
+    state.depth = 24;
+    return true;
+}
+
+int decode_jpeg(decoder_state& state, std::uint8_t* pixels, std::size_t stride, int row_flags) {
+    auto* load = static_cast<jpeg_load*>(state.codec);
+    if (!load || !pixels) return 0;
+    // The caller's bitmap is state.width x state.height; never write more rows or columns.
+    decode_job job{load, pixels, stride, (row_flags & rows_bottom_up) != 0, state.height, state.width};
+    return run_guarded(load->guard, decode_step, &job) ? 1 : 0;
+}
+
+void close_jpeg(decoder_state& state) { release_load(state); }
+
+void register_jpeg_encoder() {
+    static bool registered = false;
+    if (registered) return;
+    registered = add_image_encoder(image_encoder{jpeg_encoder, write_jpeg, nullptr});
+}
+
+void register_jpeg_decoder() {
+    static bool registered = false;
+    if (registered) return;
+    registered = add_image_decoder(image_decoder{check_jpeg, decode_jpeg, close_jpeg});
+}
+
+}  // namespace imaging

@@ -1,0 +1,112 @@
+#include "platform/bitmap.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <new>
+
+namespace platform {
+
+std::size_t section_stride(int width, int depth) {
+    const std::size_t row_bytes = static_cast<std::size_t>(width) * static_cast<std::size_t>(depth / 8);
+    return (row_bytes + 3) & ~static_cast<std::size_t>(3);
+}
+
+bitmap* create_section_bitmap(int width, int height, int depth) {
+    if (width < 1 || height < 1 || (depth != 24 && depth != 32)) return nullptr;
+    auto* handle = new (std::nothrow) bitmap;
+    if (!handle) return nullptr;
+    handle->width = width;
+    handle->height = height;
+    handle->depth = depth;
+    handle->stride = section_stride(width, depth);
+    // calloc: the pixels start black and large pictures get zero pages lazily from the system.
+    handle->bits = static_cast<std::uint8_t*>(std::calloc(handle->stride, static_cast<std::size_t>(height)));
+    if (!handle->bits) {
+        delete handle;
+        return nullptr;
+    }
+    return handle;
+}
+
+void delete_bitmap(bitmap* handle) {
+    if (!handle) return;
+    std::free(handle->bits);
+    delete handle;
+}
+
+bitmap* copy_bitmap_24(const bitmap* source) {
+    if (!source || !source->bits) return nullptr;
+    bitmap* copy = create_section_bitmap(source->width, source->height, 24);
+    if (!copy) return nullptr;
+    const int source_bpp = source->bytes_per_pixel();
+    for (int y = 0; y < source->height; ++y) {
+        const std::uint8_t* from = source->row_from_top(y);
+        std::uint8_t* to = copy->row_from_top(y);
+        if (source_bpp == 3) {
+            std::memcpy(to, from, static_cast<std::size_t>(source->width) * 3);
+            continue;
+        }
+        for (int x = 0; x < source->width; ++x, from += source_bpp, to += 3) {
+            to[0] = from[0];
+            to[1] = from[1];
+            to[2] = from[2];
+        }
+    }
+    return copy;
+}
+
+namespace {
+
+struct file_closer {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+std::uint32_t le32(const std::uint8_t* p) {
+    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
+std::uint16_t le16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
+
+}  // namespace
+
+bitmap* load_bitmap_file(const std::string& path) {
+    std::unique_ptr<std::FILE, file_closer> file(std::fopen(path.c_str(), "rb"));
+    if (!file) return nullptr;
+    std::uint8_t header[54];
+    if (std::fread(header, 1, sizeof header, file.get()) != sizeof header) return nullptr;
+    if (header[0] != 'B' || header[1] != 'M') return nullptr;
+    const std::uint32_t pixel_offset = le32(header + 10);
+    const std::uint32_t info_size = le32(header + 14);
+    const auto width = static_cast<std::int32_t>(le32(header + 18));
+    const auto raw_height = static_cast<std::int32_t>(le32(header + 22));
+    const std::uint16_t planes = le16(header + 26);
+    const std::uint16_t depth = le16(header + 28);
+    const std::uint32_t compression = le32(header + 30);
+    // Only what this program writes itself: plain 24-bit (or 32-bit) rows, no palette.
+    if (info_size < 40 || planes != 1 || compression != 0 || (depth != 24 && depth != 32)) return nullptr;
+    if (width < 1 || raw_height == 0 || raw_height == INT32_MIN) return nullptr;
+    const bool top_down = raw_height < 0;
+    const std::int32_t height = top_down ? -raw_height : raw_height;
+    if (width > 32767 || height > 32767) return nullptr;
+    if (pixel_offset < 14 + info_size) return nullptr;
+
+    bitmap* picture = create_section_bitmap(width, height, depth);
+    if (!picture) return nullptr;
+    if (std::fseek(file.get(), static_cast<long>(pixel_offset), SEEK_SET) != 0) {
+        delete_bitmap(picture);
+        return nullptr;
+    }
+    // Rows in the file use the same 4-byte padding as a section bitmap.
+    for (std::int32_t i = 0; i < height; ++i) {
+        std::uint8_t* row = picture->bits + static_cast<std::size_t>(top_down ? height - 1 - i : i) * picture->stride;
+        if (std::fread(row, 1, picture->stride, file.get()) != picture->stride) {
+            delete_bitmap(picture);
+            return nullptr;
+        }
+    }
+    return picture;
+}
+
+}  // namespace platform

@@ -1,0 +1,84 @@
+#include "platform/native_file.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <utility>
+
+namespace platform {
+
+native_file::~native_file() {
+    close();
+}
+
+native_file::native_file(native_file&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+
+native_file& native_file::operator=(native_file&& other) noexcept {
+    if (this != &other) {
+        close();
+        fd_ = std::exchange(other.fd_, -1);
+    }
+    return *this;
+}
+
+bool native_file::open(const std::string& path, mode how) {
+    close();
+    if (path.empty()) return false;
+    int flags = O_CLOEXEC;
+    switch (how) {
+        case mode::read:
+            flags |= O_RDONLY;
+            break;
+        case mode::create:
+            flags |= O_RDWR | O_CREAT | O_TRUNC;
+            break;
+        case mode::update:
+            flags |= O_RDWR | O_CREAT;
+            break;
+    }
+    int fd = -1;
+    do {
+        fd = ::open(path.c_str(), flags, 0666);
+    } while (fd < 0 && errno == EINTR);
+    fd_ = fd;
+    return fd_ >= 0;
+}
+
+void native_file::close() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+}
+
+std::size_t native_file::read(void* destination, std::size_t count) {
+    if (fd_ < 0) return 0;
+    auto* out = static_cast<unsigned char*>(destination);
+    std::size_t done = 0;
+    while (done < count) {
+        const ssize_t got = ::read(fd_, out + done, count - done);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) break;
+        done += static_cast<std::size_t>(got);
+    }
+    return done;
+}
+
+std::size_t native_file::write(const void* source, std::size_t count) {
+    if (fd_ < 0) return 0;
+    const auto* in = static_cast<const unsigned char*>(source);
+    std::size_t done = 0;
+    while (done < count) {
+        const ssize_t put = ::write(fd_, in + done, count - done);
+        if (put < 0 && errno == EINTR) continue;
+        if (put <= 0) break;
+        done += static_cast<std::size_t>(put);
+    }
+    return done;
+}
+
+bool native_file::seek_relative(int64_t offset) {
+    if (fd_ < 0) return false;
+    return ::lseek(fd_, static_cast<off_t>(offset), SEEK_CUR) != static_cast<off_t>(-1);
+}
+
+}  // namespace platform

@@ -1,0 +1,16 @@
+#pragma once
+// Starting other programs without a shell and without waiting for them.
+#include <string>
+
+namespace platform {
+
+// Starts the program at `path` (no search along $PATH, no arguments, the current folder,
+// nothing inherited but the environment). The child is reaped in the background once it
+// ends. False when the file cannot be started as a program.
+bool start_program(const std::string& path);
+
+// Opens the existing file at `path` with the desktop's default application: GIO's handler
+// for its type, else xdg-open. The path is handed over as one argument, never as shell text.
+bool open_with_default_application(const std::string& path);
+
+}  // namespace platform

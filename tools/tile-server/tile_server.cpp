@@ -1,0 +1,204 @@
+#include "tile_server.h"
+
+#include <chrono>
+#include <random>
+#include <regex>
+
+#include <httplib.h>
+
+#include "pages.h"
+
+namespace tileserver {
+namespace {
+
+// Beyond these the world pixel arithmetic would overflow; no real grid comes near them.
+constexpr int max_zoom = 30;
+constexpr std::int64_t max_tile_index = std::int64_t{1} << 40;
+
+bool to_tile_number(const std::string& text, std::int64_t& value) {
+    if (text.empty() || text.size() > 14) return false;
+    value = std::stoll(text);
+    return value > -max_tile_index && value < max_tile_index;
+}
+
+const std::regex& kh_path() {
+    static const std::regex pattern(R"(/kh/v=\d+&src=app&x=(-?\d+)&s=&y=(-?\d+)&z=(\d+)&s=Gal)");
+    return pattern;
+}
+
+const std::regex& xyz_path() {
+    static const std::regex pattern(R"(/(\d+)/(-?\d+)/(-?\d+)\.jpg)");
+    return pattern;
+}
+
+std::string not_found_page() {
+    return "<!DOCTYPE html><html><head><title>Not found</title></head><body><h1>Not found</h1>"
+           "</body></html>";
+}
+
+}  // namespace
+
+bool parse_tile_path(const std::string& path, std::int64_t& x, std::int64_t& y, int& zoom) {
+    std::smatch match;
+    std::int64_t z = 0;
+    bool ok = false;
+    if (std::regex_match(path, match, kh_path()))
+        ok = to_tile_number(match[1], x) && to_tile_number(match[2], y) &&
+             to_tile_number(match[3], z);
+    else if (std::regex_match(path, match, xyz_path()))
+        ok = to_tile_number(match[1], z) && to_tile_number(match[2], x) &&
+             to_tile_number(match[3], y);
+    if (!ok || z < 0 || z > max_zoom) return false;
+    zoom = static_cast<int>(z);
+    return true;
+}
+
+tile_server::tile_server(server_options options)
+    : options_(std::move(options)), http_(std::make_unique<httplib::Server>()) {}
+
+tile_server::~tile_server() {
+    // The socket is bound and listening from open() on, but only a running server closes it.
+    if (port_ > 0 && !served_) start();
+    stop();
+    if (log_file_ && log_file_ != stdout) std::fclose(log_file_);
+}
+
+std::string tile_server::base_address() const {
+    return "http://" + options_.bind + ":" + std::to_string(port_);
+}
+
+int tile_server::open(std::string& error) {
+    switch (options_.source) {
+    case source_kind::pattern: source_ = pattern_source(options_.quality); break;
+    case source_kind::folder: source_ = folder_source(options_.tiles_folder); break;
+    case source_kind::earth:
+        source_ = earth_source(options_.earth_picture, options_.quality);
+        if (!source_) {
+            error = "cannot read the world picture " + options_.earth_picture +
+                    " (Debian package xplanet-images)";
+            return -1;
+        }
+        break;
+    }
+    if (!options_.log_path.empty()) {
+        log_file_ = options_.log_path == "-" ? stdout : std::fopen(options_.log_path.c_str(), "a");
+        if (!log_file_) {
+            error = "cannot write the request log " + options_.log_path;
+            return -1;
+        }
+    }
+
+    // Tiles are small: without TCP_NODELAY each answer can sit waiting on Nagle's algorithm.
+    http_->set_tcp_nodelay(true);
+    // An idle keep-alive connection holds its server thread (and stop()) until it times out.
+    http_->set_keep_alive_timeout(1);
+    http_->set_logger([this](const httplib::Request& request, const httplib::Response& response) {
+        log(request, response);
+    });
+    http_->Get(".*", [this](const httplib::Request& request, httplib::Response& response) {
+        std::int64_t x = 0, y = 0;
+        int zoom = 0;
+        if (parse_tile_path(request.path, x, y, zoom)) {
+            answer_tile(x, y, zoom, response);
+            return;
+        }
+        std::string name = request.path.substr(1);
+        if (name.empty()) name = "presentation.html";
+        const std::string html = page(name);
+        if (html.empty()) {
+            response.status = 404;
+            response.set_content(not_found_page(), "text/html; charset=utf-8");
+            return;
+        }
+        response.set_content(html, "text/html; charset=utf-8");
+    });
+
+    if (options_.port == 0) {
+        port_ = http_->bind_to_any_port(options_.bind);
+    } else {
+        port_ = http_->bind_to_port(options_.bind, options_.port) ? options_.port : -1;
+    }
+    if (port_ <= 0) {
+        port_ = -1;
+        error = "cannot listen on " + options_.bind + " port " + std::to_string(options_.port);
+    }
+    return port_;
+}
+
+void tile_server::serve() {
+    served_ = true;
+    http_->listen_after_bind();
+}
+
+void tile_server::start() {
+    served_ = true;
+    thread_ = std::thread([this] { serve(); });
+    // Requests made right after start() must not race the accept loop's start (the socket is
+    // bound already, so a connection would wait anyway; this keeps stop() from missing it).
+    for (int i = 0; i < 2000 && !http_->is_running(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
+void tile_server::stop() {
+    {
+        std::lock_guard<std::mutex> lock(stop_mutex_);
+        stopping_ = true;
+    }
+    stop_signal_.notify_all();
+    http_->stop();
+    if (thread_.joinable()) thread_.join();
+}
+
+bool tile_server::wait_ms(int milliseconds) {
+    std::unique_lock<std::mutex> lock(stop_mutex_);
+    return !stop_signal_.wait_for(lock, std::chrono::milliseconds(milliseconds),
+                                  [this] { return stopping_; });
+}
+
+void tile_server::answer_tile(std::int64_t x, std::int64_t y, int zoom,
+                              httplib::Response& response) {
+    int delay = options_.delay_ms;
+    if (options_.random_delay_ms > 0) {
+        thread_local std::mt19937 random(std::random_device{}());
+        delay += std::uniform_int_distribution<int>(0, options_.random_delay_ms)(random);
+    }
+    if (delay > 0 && !wait_ms(delay)) return;
+    if (options_.hang) {
+        std::unique_lock<std::mutex> lock(stop_mutex_);
+        stop_signal_.wait(lock, [this] { return stopping_; });
+        return;
+    }
+    if (options_.status != 0) {
+        response.status = options_.status;
+        response.set_content("<!DOCTYPE html><html><body><h1>Status " +
+                                 std::to_string(options_.status) + "</h1></body></html>",
+                             "text/html; charset=utf-8");
+        return;
+    }
+    if (options_.html_instead) {
+        response.set_content("<!DOCTYPE html><html><head><title>Not a tile</title></head><body>"
+                             "<p>This page stands where a tile was expected.</p></body></html>",
+                             "text/html; charset=utf-8");
+        return;
+    }
+    tile_reply reply = source_(x, y, zoom);
+    response.status = reply.status;
+    if (reply.status != 200) {
+        response.set_content(not_found_page(), "text/html; charset=utf-8");
+        return;
+    }
+    if (options_.truncate) reply.body.resize(reply.body.size() / 2);
+    // A test run asks for the same tile again after a fault: never let a cache answer instead.
+    response.set_header("Cache-Control", "no-store");
+    response.set_content(reply.body, reply.content_type);
+}
+
+void tile_server::log(const httplib::Request& request, const httplib::Response& response) {
+    if (!log_file_) return;
+    std::lock_guard<std::mutex> lock(log_mutex_);
+    std::fprintf(log_file_, "%d %s %s\n", response.status, request.method.c_str(),
+                 request.path.c_str());
+    std::fflush(log_file_);
+}
+
+}  // namespace tileserver
