@@ -8,7 +8,9 @@
 
 namespace platform {
 
-native_file::~native_file() { close(); }
+native_file::~native_file() {
+    close();
+}
 
 native_file::native_file(native_file&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
 
@@ -25,9 +27,15 @@ bool native_file::open(const std::string& path, mode how) {
     if (path.empty()) return false;
     int flags = O_CLOEXEC;
     switch (how) {
-        case mode::read: flags |= O_RDONLY; break;
-        case mode::create: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
-        case mode::update: flags |= O_RDWR | O_CREAT; break;
+        case mode::read:
+            flags |= O_RDONLY;
+            break;
+        case mode::create:
+            flags |= O_RDWR | O_CREAT | O_TRUNC;
+            break;
+        case mode::update:
+            flags |= O_RDWR | O_CREAT;
+            break;
     }
     int fd = -1;
     do {

@@ -40,9 +40,13 @@ std::string drive_c_location() {
     return home + "/.local/share/lomtra-sat/drive_c";
 }
 
-bool is_separator(char c) { return c == '/' || c == '\\'; }
+bool is_separator(char c) {
+    return c == '/' || c == '\\';
+}
 
-char ascii_lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char ascii_lower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 bool same_without_case(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
@@ -122,7 +126,9 @@ std::string drive_c_root() {
     return root;
 }
 
-bool drive_exists(char letter) { return letter == 'C' || letter == 'c'; }
+bool drive_exists(char letter) {
+    return letter == 'C' || letter == 'c';
+}
 
 std::string native_path(std::string_view name) {
     // Texts hold no NULs; whatever follows one was never part of the name.

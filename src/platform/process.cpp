@@ -55,9 +55,9 @@ bool spawn(const std::string& program, const std::vector<std::string>& arguments
     argv.push_back(nullptr);
     spawn_attributes attributes;
     pid_t child = 0;
-    const int error = search_path
-                          ? posix_spawnp(&child, program.c_str(), nullptr, &attributes.value, argv.data(), environ)
-                          : posix_spawn(&child, program.c_str(), nullptr, &attributes.value, argv.data(), environ);
+    const int error =
+        search_path ? posix_spawnp(&child, program.c_str(), nullptr, &attributes.value, argv.data(), environ)
+                    : posix_spawn(&child, program.c_str(), nullptr, &attributes.value, argv.data(), environ);
     if (error != 0) return false;
     reap_in_background(child);
     return true;

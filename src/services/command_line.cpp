@@ -13,7 +13,7 @@ namespace {
 struct command_line_state {
     bool known = false;
     std::vector<std::string> words;  // the program name first
-    std::size_t next = 0;           // index among the parameters (the words after the name)
+    std::size_t next = 0;            // index among the parameters (the words after the name)
 };
 
 command_line_state& state() {

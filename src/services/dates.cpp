@@ -35,7 +35,8 @@ date_fields fields_of(int32_t date) {
     days += 719468;
     const int64_t era = (days >= 0 ? days : days - 146096) / 146097;
     const int64_t day_of_era = days - era * 146097;
-    const int64_t year_of_era = (day_of_era - day_of_era / 1460 + day_of_era / 36524 - day_of_era / 146096) / 365;
+    const int64_t year_of_era =
+        (day_of_era - day_of_era / 1460 + day_of_era / 36524 - day_of_era / 146096) / 365;
     const int64_t day_of_year = day_of_era - (365 * year_of_era + year_of_era / 4 - year_of_era / 100);
     const int64_t shifted_month = (5 * day_of_year + 2) / 153;
     date_fields fields{};
@@ -55,9 +56,13 @@ bool is_leap_for_february(int32_t year) {
     return year != 3600;
 }
 
-std::string two_digits(int64_t value) { return (value < 10 ? "0" : "") + integer_to_text(value); }
+std::string two_digits(int64_t value) {
+    return (value < 10 ? "0" : "") + integer_to_text(value);
+}
 
-char ascii_lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char ascii_lower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 // Whether the mask continues at `pos` with the token letters (compared without case).
 bool token_at(std::string_view mask, std::size_t pos, std::string_view letters) {
@@ -74,12 +79,13 @@ int32_t make_date(int32_t year, int32_t month, int32_t day, int32_t hour, int32_
     if (day == 31 && (month == 4 || month == 6 || month == 9 || month == 11)) return -1;
     if (month == 2 && day > 29) return -1;
     if (month == 2 && day == 29 && !is_leap_for_february(year)) return -1;
-    if (static_cast<uint32_t>(second) > 59 || static_cast<uint32_t>(minute) > 59 || static_cast<uint32_t>(hour) > 23)
+    if (static_cast<uint32_t>(second) > 59 || static_cast<uint32_t>(minute) > 59 ||
+        static_cast<uint32_t>(hour) > 23)
         return -1;
     if (day < 1 || day > 31 || month < 1 || month > 12 || year <= 0) return -1;
 
-    const int64_t value =
-        days_from_civil(year, month, day) * seconds_per_day + int64_t{hour} * 3600 + int64_t{minute} * 60 + second;
+    const int64_t value = days_from_civil(year, month, day) * seconds_per_day + int64_t{hour} * 3600 +
+                          int64_t{minute} * 60 + second;
     // Outside the 32-bit range no date value exists.
     if (value < std::numeric_limits<int32_t>::min() || value > std::numeric_limits<int32_t>::max()) return -1;
     return static_cast<int32_t>(value);

@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <list>
 #include <memory>
@@ -175,7 +174,9 @@ intptr_t open_file(file_number number, std::string_view name, platform::native_f
     return std::max(record->handle.descriptor(), 1);
 }
 
-std::string cut_name(std::string_view name) { return std::string(name.substr(0, longest_name)); }
+std::string cut_name(std::string_view name) {
+    return std::string(name.substr(0, longest_name));
+}
 
 }  // namespace
 

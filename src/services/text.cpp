@@ -1,12 +1,11 @@
 #include "services/text.h"
 
+#include <locale.h>
 #include <algorithm>
 #include <charconv>
-#include <clocale>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <locale.h>
 
 namespace services {
 
@@ -17,7 +16,9 @@ int64_t clamp_count(int64_t count, std::size_t length) {
     return std::min<int64_t>(count, static_cast<int64_t>(length));
 }
 
-char ascii_lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char ascii_lower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 bool matches_at(std::string_view text, std::size_t pos, std::string_view search, bool case_insensitive) {
     if (text.size() - pos < search.size()) return false;
@@ -41,7 +42,9 @@ locale_t c_locale() {
 
 }  // namespace
 
-int64_t text_length(std::string_view text) { return static_cast<int64_t>(text.size()); }
+int64_t text_length(std::string_view text) {
+    return static_cast<int64_t>(text.size());
+}
 
 int64_t text_find(std::string_view text, std::string_view search, int64_t start) {
     if (text.empty() || search.empty()) return 0;
@@ -100,7 +103,9 @@ std::string text_field(std::string_view text, int64_t index, std::string_view se
     return {};
 }
 
-bool text_equal(std::string_view a, std::string_view b) { return a == b; }
+bool text_equal(std::string_view a, std::string_view b) {
+    return a == b;
+}
 
 double text_to_real(std::string_view text) {
     // strtod_l needs a terminator; texts never hold NULs, so anything after one is ignored.
@@ -115,10 +120,11 @@ std::string real_to_text(double value, int decimals) {
     std::memcpy(&bits, &value, sizeof bits);
     if (bits == ~uint64_t{0}) return "NaN";
 
-    int digits = decimals == -1 ? 10 : std::clamp(decimals, 0, 512);
+    const int digits = decimals == -1 ? 10 : std::clamp(decimals, 0, 512);
     // 309 integer digits, the point, 512 decimals and a sign fit with room to spare.
     char buffer[1024];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, digits);
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, digits);
     if (result.ec != std::errc()) return "NaN";
     return std::string(buffer, result.ptr);
 }

@@ -23,18 +23,18 @@ TEST(DriveC, RootComesFromTheEnvironmentAndIsCreated) {
 }
 
 TEST(DriveC, FallsBackToXdgDataHomeThenToHome) {
-    test_support::temp_dir place;
     const std::string given_root = test_support::drive_c_root();
+    const std::string place = given_root + "/elsewhere";
     const std::string given_home = std::getenv("HOME") ? std::getenv("HOME") : "";
     unsetenv("LOMTRA_SAT_DRIVE_C");
-    setenv("XDG_DATA_HOME", place.file("data").c_str(), 1);
-    EXPECT_EQ(drive_c_root(), place.file("data") + "/lomtra-sat/drive_c");
-    EXPECT_TRUE(fs::is_directory(place.file("data/lomtra-sat/drive_c")));
+    setenv("XDG_DATA_HOME", (place + "/data").c_str(), 1);
+    EXPECT_EQ(drive_c_root(), place + "/data" + "/lomtra-sat/drive_c");
+    EXPECT_TRUE(fs::is_directory(place + "/data/lomtra-sat/drive_c"));
 
-    unsetenv("XDG_DATA_HOME");
-    setenv("HOME", place.file("home").c_str(), 1);
-    EXPECT_EQ(drive_c_root(), place.file("home") + "/.local/share/lomtra-sat/drive_c");
-    EXPECT_TRUE(fs::is_directory(place.file("home/.local/share/lomtra-sat/drive_c")));
+    setenv("XDG_DATA_HOME", "relative/data", 1);  // only an absolute one counts
+    setenv("HOME", (place + "/home").c_str(), 1);
+    EXPECT_EQ(drive_c_root(), place + "/home" + "/.local/share/lomtra-sat/drive_c");
+    EXPECT_TRUE(fs::is_directory(place + "/home/.local/share/lomtra-sat/drive_c"));
     setenv("HOME", given_home.c_str(), 1);
     setenv("LOMTRA_SAT_DRIVE_C", given_root.c_str(), 1);
 }
@@ -75,12 +75,12 @@ TEST(DriveC, OtherDrivesDoNotExist) {
 }
 
 TEST(OrdinaryPaths, StayRelativeToTheWorkingDirectoryAndMatchCase) {
-    test_support::temp_dir place;
-    fs::create_directories(place.file("Maps"));
-    ASSERT_TRUE(test_support::write_file(place.file("Maps/Area.kml"), "k"));
-    EXPECT_EQ(native_path(place.path() + "\\maps\\AREA.KML"), place.file("Maps/Area.kml"));
+    const std::string place = test_support::drive_c_root() + "/work";
+    fs::create_directories(place + "/Maps");
+    ASSERT_TRUE(test_support::write_file(place + "/Maps/Area.kml", "k"));
+    EXPECT_EQ(native_path(place + "\\maps\\AREA.KML"), place + "/Maps/Area.kml");
     const std::string before = fs::current_path().string();
-    ASSERT_EQ(chdir(place.path().c_str()), 0);
+    ASSERT_EQ(chdir(place.c_str()), 0);
     EXPECT_EQ(native_path("maps\\area.kml"), "Maps/Area.kml");
     EXPECT_EQ(native_path("new.kml"), "new.kml");
     EXPECT_EQ(native_path("../x"), "../x");

@@ -27,7 +27,8 @@ TEST(SplitCommandLine, QuotesInsideWordsTabsAndOpenQuotes) {
 TEST(CommandLineFromArgv, QuotesEmptyWordsAndWordsWithSpaces) {
     const char* argv[] = {"lomtra-sat", "My Area.kml", "", "43.1"};
     EXPECT_EQ(command_line_from_argv(4, argv), "lomtra-sat \"My Area.kml\" \"\" 43.1");
-    EXPECT_EQ(split_command_line(command_line_from_argv(4, argv)), (words{"lomtra-sat", "My Area.kml", "", "43.1"}));
+    EXPECT_EQ(split_command_line(command_line_from_argv(4, argv)),
+              (words{"lomtra-sat", "My Area.kml", "", "43.1"}));
 }
 
 TEST(ProgramParameter, ExplicitIndicesAndWordsBeyondTheLast) {

@@ -66,8 +66,8 @@ TEST(DateNow, ReadsTheLocalWallClock) {
     const std::time_t after = std::time(nullptr);
     std::tm local{};
     localtime_r(&before, &local);
-    const int32_t expected =
-        make_date(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
+    const int32_t expected = make_date(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
+                                       local.tm_min, local.tm_sec);
     EXPECT_GE(now, expected);
     EXPECT_LE(now, expected + static_cast<int32_t>(after - before) + 1);
     EXPECT_NE(date_to_text("%yyyy%mm%dd%hh%ii%ss", now), "");

@@ -13,7 +13,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string on_drive_c(const std::string& name) { return test_support::drive_c_root() + "/" + name; }
+std::string on_drive_c(const std::string& name) {
+    return test_support::drive_c_root() + "/" + name;
+}
 
 class Files : public testing::Test {
 protected:
@@ -31,7 +33,9 @@ TEST_F(Files, WriteLineEndsEveryLineWithCrLf) {
 }
 
 TEST_F(Files, ReadsBytesUntilTheEnd) {
-    ASSERT_TRUE(test_support::write_file(on_drive_c("five.kml"), std::string("ab\0\xff" "e", 5)));
+    ASSERT_TRUE(test_support::write_file(on_drive_c("five.kml"), std::string("ab\0\xff"
+                                                                             "e",
+                                                                             5)));
     ASSERT_NE(open_for_reading(0, "c:\\FIVE.kml"), 0);
     const int expected[] = {'a', 'b', 0, 255, 'e'};
     for (int byte : expected) {

@@ -10,8 +10,9 @@
 #include <string>
 #include <thread>
 
-#include "services/command_line.h"
 #include "support/temp_dir.h"
+
+#include "services/command_line.h"
 
 namespace services {
 namespace {
@@ -67,7 +68,8 @@ TEST_F(LaunchFile, StartsAProgramWhoseNameHoldsShellMetacharacters) {
     EXPECT_NE(launch_file("C:/" + name), 0);
     ASSERT_TRUE(wait_for_file(root_ + "/marker"));
     EXPECT_EQ(test_support::read_file(root_ + "/marker"), "ran\n");
-    for (const char* trap : {"pwned", "pwned2", "pwned3"}) EXPECT_FALSE(fs::exists(root_ + "/" + trap)) << trap;
+    for (const char* trap : {"pwned", "pwned2", "pwned3"})
+        EXPECT_FALSE(fs::exists(root_ + "/" + trap)) << trap;
 }
 
 TEST_F(LaunchFile, APathAlreadyInQuotesIsTheProgramName) {
@@ -97,13 +99,13 @@ TEST_F(LaunchFile, MissingFilesAndOtherDrivesStartNothing) {
 
 TEST_F(LaunchFile, ADocumentGoesToTheDefaultOpenerAsOneArgument) {
     // No desktop handlers anywhere, and an xdg-open of our own that records its argument.
-    test_support::temp_dir place;
-    fs::create_directories(place.file("bin"));
-    fs::create_directories(place.file("empty"));
-    setenv("XDG_DATA_DIRS", place.file("empty").c_str(), 1);
-    setenv("XDG_CONFIG_DIRS", place.file("empty").c_str(), 1);
-    setenv("PATH", place.file("bin").c_str(), 1);
-    write_script(place.file("bin/xdg-open"), "printf '%s' \"$1\" > \"" + root_ + "/opened\"");
+    const std::string place = root_ + "/desktop";
+    fs::create_directories(place + "/bin");
+    fs::create_directories(place + "/empty");
+    setenv("XDG_DATA_DIRS", (place + "/empty").c_str(), 1);
+    setenv("XDG_CONFIG_DIRS", (place + "/empty").c_str(), 1);
+    setenv("PATH", (place + "/bin").c_str(), 1);
+    write_script(place + "/bin/xdg-open", "printf '%s' \"$1\" > \"" + root_ + "/opened\"");
 
     const std::string name = "mosaic; touch pwned $(touch pwned2).jpg";
     ASSERT_TRUE(test_support::write_file(root_ + "/" + name, "not a program"));

@@ -48,7 +48,7 @@ TEST(TextRemove, HonoursCaseStartAndCount) {
     EXPECT_EQ(text_remove("x1x2x3", "x", false, 2), "x123");
     EXPECT_EQ(text_remove("x1x2x3", "x", false, 1, 2), "12x3");
     EXPECT_EQ(text_remove("x1x2x3", "x", false, 1, 0), "1x2x3");  // 0 behaves like 1
-    EXPECT_EQ(text_remove("x1x2x3", "x", false, 99), "x1x2x3");  // start past the end
+    EXPECT_EQ(text_remove("x1x2x3", "x", false, 99), "x1x2x3");   // start past the end
 }
 
 TEST(TextField, SplitsAtTheFirstSeparatorCharacter) {

@@ -50,6 +50,7 @@ private:
     std::unique_ptr<httplib::Server> http_;
     std::thread thread_;
     int port_ = -1;
+    std::atomic<bool> served_{false};
 
     std::mutex stop_mutex_;
     std::condition_variable stop_signal_;

@@ -1,0 +1,31 @@
+#include "app/start_checks.h"
+
+#include "services/text.h"
+
+namespace app {
+
+refusal check_start(const area& bounds, int zoom, const tile_grid& grid) {
+    if (bounds.lat_max < bounds.lat_min || bounds.lon_max < bounds.lon_min) {
+        return {"Error", "Check the values (maximum and minimum)"};
+    }
+    const std::string reason = grid_refusal(bounds, zoom);
+    if (!reason.empty()) return {"Error", reason};
+    if (grid.column_span == 0 || grid.row_span == 0) return {"Zoom too low", "Increase the zoom level"};
+    return {};
+}
+
+std::string confirmation_text(int64_t tile_count) {
+    return services::integer_to_text(tile_count) + " files to download - Are you sure ?";
+}
+
+refusal check_canvas(const tile_grid& grid) {
+    const int64_t columns = static_cast<int64_t>(grid.column_span) + 1;
+    const int64_t rows = static_cast<int64_t>(grid.row_span) + 1;
+    if (columns <= max_canvas_tiles && rows <= max_canvas_tiles) return {};
+    return {"Error", "This area is too large for one image at this zoom level (" +
+                         services::integer_to_text(columns) + " x " + services::integer_to_text(rows) +
+                         " tiles; at most " + services::integer_to_text(max_canvas_tiles) +
+                         " in each direction). Lower the zoom level or split the area."};
+}
+
+}  // namespace app
