@@ -26,7 +26,7 @@ struct drawing_context {
 };
 
 // The drawing layer's start-up and end: whether alpha blending is available (it always is
-// here; the flag matters only to resizing) .
+// here; the flag matters only to resizing).
 void start_drawing_layer();
 void end_drawing_layer();
 bool alpha_blending_available();

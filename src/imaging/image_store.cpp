@@ -1,10 +1,7 @@
 #include "imaging/image_store.h"
 
-#include <cstring>
 #include <exception>
 #include <list>
-#include <memory>
-#include <new>
 #include <vector>
 
 #include "imaging/drawing.h"

@@ -121,13 +121,14 @@ struct dc_deleter {
 bool resample_bitmap(const platform::bitmap& from, platform::bitmap& to) {
     if (from.stride != static_cast<std::size_t>(from.width) * 4 || to.stride != static_cast<std::size_t>(to.width) * 4)
         return false;
-    std::vector<std::uint8_t> top_down(from.size_in_bytes());
+    std::unique_ptr<std::uint8_t[]> top_down(new (std::nothrow) std::uint8_t[from.size_in_bytes()]);
+    std::unique_ptr<std::uint8_t[]> result(new (std::nothrow) std::uint8_t[to.size_in_bytes()]);
+    if (!top_down || !result) return false;
     for (int y = 0; y < from.height; ++y)
-        std::copy_n(from.row_from_top(y), from.stride, top_down.begin() + static_cast<std::ptrdiff_t>(y * from.stride));
-    std::vector<std::uint8_t> result(to.size_in_bytes());
-    if (!resample_mitchell(top_down.data(), from.width, from.height, result.data(), to.width, to.height)) return false;
+        std::copy_n(from.row_from_top(y), from.stride, top_down.get() + static_cast<std::size_t>(y) * from.stride);
+    if (!resample_mitchell(top_down.get(), from.width, from.height, result.get(), to.width, to.height)) return false;
     for (int y = 0; y < to.height; ++y)
-        std::copy_n(result.begin() + static_cast<std::ptrdiff_t>(y * to.stride), to.stride, to.row_from_top(y));
+        std::copy_n(result.get() + static_cast<std::size_t>(y) * to.stride, to.stride, to.row_from_top(y));
     return true;
 }
 }  // namespace

@@ -75,6 +75,41 @@ TEST(SaveImage, ThirtyTwoBitPixelsAreCompositedOverWhite) {
     EXPECT_EQ(at(8), (200 * 128 + 255 * 127) / 255);
 }
 
+// A writer that only remembers what it was given.
+struct writer_call {
+    const std::uint8_t* pixels = nullptr;
+    std::size_t stride = 0;
+    int width = 0, height = 0, row_flags = 0, flags = 0;
+    std::uint8_t first_byte = 0;
+};
+writer_call last_call;
+int remember(const std::string&, const std::uint8_t* pixels, int width, int height, std::size_t stride,
+             int row_flags, int flags) {
+    last_call = {pixels, stride, width, height, row_flags, flags, pixels[0]};
+    return 1;
+}
+
+TEST(SaveImage, WritersGetTheImagesOwnPixelsWithoutACopy) {
+    ASSERT_TRUE(add_image_encoder({four_cc("TEST"), remember, nullptr}));
+    ASSERT_NE(create_image(65001, 301, 7), 0);
+    ASSERT_EQ(save_image(65001, "C:/x.test", four_cc("TEST"), 9), 1);
+    const platform::bitmap* picture = image_bitmap(65001);
+    EXPECT_EQ(last_call.pixels, picture->bits);
+    EXPECT_EQ(last_call.stride, picture->stride);
+    EXPECT_EQ(last_call.width, 301);
+    EXPECT_EQ(last_call.height, 7);
+    EXPECT_EQ(last_call.row_flags, rows_bottom_up);
+    EXPECT_EQ(last_call.flags, 9);
+
+    // 32-bit pixels reach a writer without a 32-bit entry composited over white, in 24 bits.
+    ASSERT_NE(create_image(4, 2, 2, 32), 0);
+    imaging_test::pixel_address(4, 0, 1)[3] = 0;  // first pixel in memory: transparent
+    ASSERT_EQ(save_image(4, "C:/x.test", four_cc("TEST")), 1);
+    EXPECT_NE(last_call.pixels, image_bitmap(4)->bits);
+    EXPECT_EQ(last_call.stride, 8u);
+    EXPECT_EQ(last_call.first_byte, 255);
+}
+
 TEST(LoadImage, BmpFilesComeBackPixelForPixel) {
     ASSERT_NE(create_image(7, 13, 5), 0);  // 39-byte rows, padded to 40
     imaging_test::paint_pattern(7);

@@ -32,6 +32,15 @@ TEST(SectionBitmap, RowsArePaddedBottomUpAndBlack) {
     EXPECT_EQ(platform::section_stride(250, 24), 752u);
 }
 
+TEST(SectionBitmap, ReusedPixelMemoryStartsBlackAgain) {
+    for (int round = 0; round < 3; ++round) {
+        bitmap_ptr b(platform::create_section_bitmap(256, 256, 24));
+        ASSERT_TRUE(b);
+        for (std::size_t i = 0; i < b->size_in_bytes(); ++i) ASSERT_EQ(b->bits[i], 0) << "round " << round;
+        std::memset(b->bits, 0xAB, b->size_in_bytes());
+    }
+}
+
 TEST(SectionBitmap, RefusesEmptySizesAndOtherDepths) {
     EXPECT_EQ(platform::create_section_bitmap(0, 5, 24), nullptr);
     EXPECT_EQ(platform::create_section_bitmap(5, -1, 24), nullptr);
