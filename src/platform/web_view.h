@@ -70,6 +70,10 @@ public:
     // nothing. Returns true when something was painted.
     bool render(device_context* dc);
 
+    // The page's scroll offsets (waits up to a second for the engine); false when unknown.
+    bool scroll_offset(int& x, int& y);
+    void scroll_to(int x, int y);
+
     GtkWidget* widget() const { return widget_; }
     // The view whose widget this is, or null.
     static web_view* of(GtkWidget* widget);
@@ -86,7 +90,7 @@ private:
     web_view_callbacks callbacks_;
     bool block_popups_ = false;
     bool block_context_menu_ = false;
-    bool rendering_ = false;
+    bool rendering_ = false;  // waiting for the engine (a snapshot or a script's answer)
     bool destroyed_ = false;
     bool load_pending_ = false;  // navigate() asked for a page whose load has not finished
     std::string status_text_;
