@@ -1,0 +1,7 @@
+#include "app/capture_loop.h"
+
+namespace app {
+
+void capture_step() {}
+
+}  // namespace app
