@@ -54,9 +54,13 @@ void close_path() {
 
 bool main_loop_pass() {
     const int event = ui::event_wait(pass_timeout_ms);
-    if (program.page_state == PAGE_FINISHED && program.run_active == 1 &&
-        ui::gadget_get_attribute(GADGET_BROWSER, browser_attribute_busy) == 0) {
-        capture_step();
+    if (program.run_active == 1) {
+        if (program.page_state == PAGE_FINISHED &&
+            ui::gadget_get_attribute(GADGET_BROWSER, browser_attribute_busy) == 0) {
+            capture_step();
+        } else {
+            check_page_timeout();
+        }
     }
     if (event == ui::EVENT_CONTROL) {
         dispatch_control_event(ui::event_gadget(), ui::event_type());

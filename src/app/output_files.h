@@ -1,0 +1,20 @@
+#pragma once
+// The result of a run: the mosaic JPEG named after the date and time in "C:/Lomtra-SAT", its
+// world file and its projection file; then the run's remaining temporary files go and the
+// mosaic is handed to the desktop's image viewer.
+#include <string>
+
+namespace app {
+
+constexpr char output_folder[] = "C:/Lomtra-SAT";
+
+// Writes the three output files of the mosaic image. On success returns the empty text; when a
+// file cannot be written, removes whatever of the output it had written and returns the name
+// of the file that failed. The temporary files are removed in both cases; the mosaic is opened
+// only on success.
+std::string write_output();
+
+// The date and time part of the output names, each from its own reading of the clock.
+std::string output_name();
+
+}  // namespace app
