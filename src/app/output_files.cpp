@@ -13,6 +13,9 @@
 #include "services/files.h"
 
 namespace app {
+
+int (*open_finished_mosaic)(std::string_view path) = services::launch_file;
+
 namespace {
 
 constexpr services::file_number world_file_number = 12;
@@ -73,7 +76,7 @@ std::string write_output() {
         for (const std::string& name : {image_name, world_name, projection_name}) services::remove_file(name);
         return failed;
     }
-    services::launch_file(image_name);
+    open_finished_mosaic(image_name);
     return "";
 }
 
