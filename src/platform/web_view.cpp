@@ -2,10 +2,14 @@
 
 #include <webkit2/webkit2.h>
 
+#include "gtk_session.h"
 #include "tile_page_style.h"
 #include "web_address.h"
 
 namespace platform {
+namespace {
+const char* const view_key = "lomtra-web-view";
+}  // namespace
 
 // The engine's signals, turned into the view's callbacks. A callback is copied before it is
 // called, so one that ends the view does not pull the function out from under itself.
@@ -96,7 +100,7 @@ struct web_view_signals {
 
 std::unique_ptr<web_view> web_view::create(GtkWidget* container, int x, int y, int width,
                                            int height) {
-    if (!container || !GTK_IS_CONTAINER(container)) return nullptr;
+    if (!ensure_gtk() || (container && !GTK_IS_CONTAINER(container))) return nullptr;
     std::unique_ptr<web_view> view(new web_view);
     WebKitUserContentManager* content = webkit_user_content_manager_new();
     add_tile_page_style(content);
@@ -111,11 +115,13 @@ std::unique_ptr<web_view> web_view::create(GtkWidget* container, int x, int y, i
     view->requested_width_ = width;
     view->requested_height_ = height;
     gtk_widget_set_size_request(view->widget_, width, height);
+    g_object_set_data(G_OBJECT(view->widget_), view_key, view.get());
+    view->connect_signals();
+    if (!container) return view;
     if (GTK_IS_FIXED(container))
         gtk_fixed_put(GTK_FIXED(container), view->widget_, x, y);
     else
         gtk_container_add(GTK_CONTAINER(container), view->widget_);
-    view->connect_signals();
     gtk_widget_show(view->widget_);
     return view;
 }
@@ -138,8 +144,13 @@ web_view::~web_view() {
     *alive_ = false;
     if (!widget_) return;
     g_signal_handlers_disconnect_by_data(widget_, this);
+    g_object_set_data(G_OBJECT(widget_), view_key, nullptr);
     if (!destroyed_) gtk_widget_destroy(widget_);
     g_object_unref(widget_);
+}
+
+web_view* web_view::of(GtkWidget* widget) {
+    return widget ? static_cast<web_view*>(g_object_get_data(G_OBJECT(widget), view_key)) : nullptr;
 }
 
 WebKitWebView* web_view::engine() const {

@@ -34,6 +34,7 @@ class web_view {
 public:
     // Creates the view as a child of `container` at (x, y), width x height, and shows it. The
     // container is normally the GtkFixed of a window; any other container simply packs it.
+    // With no container the view is made unplaced (and not shown), for the caller to place.
     // Returns null when no view can be made.
     static std::unique_ptr<web_view> create(GtkWidget* container, int x, int y, int width,
                                             int height);
@@ -69,7 +70,13 @@ public:
     // nothing. Returns true when something was painted.
     bool render(device_context* dc);
 
+    // The page's scroll offsets (waits up to a second for the engine); false when unknown.
+    bool scroll_offset(int& x, int& y);
+    void scroll_to(int x, int y);
+
     GtkWidget* widget() const { return widget_; }
+    // The view whose widget this is, or null.
+    static web_view* of(GtkWidget* widget);
     // The view's size on screen (its allocation), or the size asked for before it is shown.
     int width() const;
     int height() const;
@@ -83,7 +90,7 @@ private:
     web_view_callbacks callbacks_;
     bool block_popups_ = false;
     bool block_context_menu_ = false;
-    bool rendering_ = false;
+    bool rendering_ = false;  // waiting for the engine (a snapshot or a script's answer)
     bool destroyed_ = false;
     bool load_pending_ = false;  // navigate() asked for a page whose load has not finished
     std::string status_text_;

@@ -9,9 +9,11 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "jpeg_memory.h"
+#include "platform/print_window.h"
 #include "platform/tile_page_style.h"
 #include "platform/web_address.h"
 #include "platform/web_view.h"
@@ -160,6 +162,15 @@ TEST_F(WebView, ShowsATileUnscaledAtTenFifteenAndRendersItExactly) {
     ASSERT_EQ(view->height(), 400);
     capture_target capture(500, 400);
     ASSERT_TRUE(view->render(capture.dc));
+    // Printing the view's window (as the capture does) gives the same picture.
+    capture_target printed(500, 400);
+    int width = 0, height = 0;
+    platform::client_size(view->widget(), width, height);
+    EXPECT_EQ(width, 500);
+    EXPECT_EQ(height, 400);
+    ASSERT_TRUE(platform::print_window(view->widget(), printed.dc, 0x1D));
+    EXPECT_EQ(std::memcmp(printed.picture->bits, capture.picture->bits, capture.picture->size_in_bytes()), 0);
+    EXPECT_FALSE(platform::print_window(view->widget(), printed.dc, platform::PRF_CHECKVISIBLE));
     // The tile's white grid lines (its left column and top row) sit exactly at x = 10 and
     // y = 15, and every pixel matches the decoded tile up to decoder rounding.
     EXPECT_LE(cut_difference(capture, served_tile()), 8);
@@ -194,6 +205,7 @@ TEST_F(WebView, AHiddenViewRendersNothing) {
     gtk_widget_hide(view->widget());
     capture_target capture(500, 400);
     EXPECT_FALSE(view->render(capture.dc));
+    EXPECT_FALSE(platform::print_window(view->widget(), capture.dc, 0x1D));
     EXPECT_TRUE(capture.all_black());
 
     gtk_widget_show(view->widget());
@@ -277,4 +289,28 @@ TEST_F(WebView, RendersClippedIntoASmallerBitmapAndIntoThirtyTwoBits) {
     EXPECT_FALSE(view->render(dc));  // nothing selected: nothing to paint into
     platform::delete_dc(dc);
     platform::delete_bitmap(small);
+}
+
+TEST_F(WebView, OutlivingItsWindowIsSafeAndAnUnplacedViewIsFoundByItsWidget) {
+    EXPECT_EQ(web_view::of(view->widget()), view.get());
+    bool destroyed = false;
+    view->callbacks().destroyed = [&] { destroyed = true; };
+    gtk_widget_destroy(window);
+    window = nullptr;
+    EXPECT_TRUE(destroyed);
+    // Every operation after the window's end does nothing.
+    EXPECT_FALSE(view->navigate(tile_address()));
+    EXPECT_EQ(view->address(), "");
+    EXPECT_FALSE(view->busy());
+    view->reload();
+    capture_target capture(500, 400);
+    EXPECT_FALSE(view->render(capture.dc));
+    view.reset();
+
+    auto unplaced = web_view::create(nullptr, 0, 0, 300, 300);
+    ASSERT_TRUE(unplaced);
+    EXPECT_EQ(web_view::of(unplaced->widget()), unplaced.get());
+    EXPECT_EQ(gtk_widget_get_parent(unplaced->widget()), nullptr);
+    EXPECT_EQ(unplaced->width(), 300);
+    EXPECT_FALSE(unplaced->render(capture.dc));
 }

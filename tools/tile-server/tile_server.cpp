@@ -2,7 +2,7 @@
 
 #include <chrono>
 #include <random>
-#include <regex>
+#include <string_view>
 
 #include <httplib.h>
 
@@ -15,20 +15,32 @@ namespace {
 constexpr int max_zoom = 30;
 constexpr std::int64_t max_tile_index = std::int64_t{1} << 40;
 
-bool to_tile_number(const std::string& text, std::int64_t& value) {
-    if (text.empty() || text.size() > 14) return false;
-    value = std::stoll(text);
-    return value > -max_tile_index && value < max_tile_index;
+// Reads the exact text `expected` at the cursor.
+bool take(std::string_view& rest, std::string_view expected) {
+    if (rest.substr(0, expected.size()) != expected) return false;
+    rest.remove_prefix(expected.size());
+    return true;
 }
 
-const std::regex& kh_path() {
-    static const std::regex pattern(R"(/kh/v=\d+&src=app&x=(-?\d+)&s=&y=(-?\d+)&z=(\d+)&s=Gal)");
-    return pattern;
-}
-
-const std::regex& xyz_path() {
-    static const std::regex pattern(R"(/(\d+)/(-?\d+)/(-?\d+)\.jpg)");
-    return pattern;
+// Reads a decimal integer (with an optional minus sign when `signed_ok`) at the cursor. Values
+// beyond max_tile_index are refused: no real grid comes near them.
+bool take_number(std::string_view& rest, bool signed_ok, std::int64_t& value) {
+    bool negative = false;
+    if (signed_ok && !rest.empty() && rest[0] == '-') {
+        negative = true;
+        rest.remove_prefix(1);
+    }
+    std::size_t digits = 0;
+    value = 0;
+    while (digits < rest.size() && rest[digits] >= '0' && rest[digits] <= '9') {
+        value = value * 10 + (rest[digits] - '0');
+        if (value >= max_tile_index) return false;
+        ++digits;
+    }
+    if (digits == 0) return false;
+    rest.remove_prefix(digits);
+    if (negative) value = -value;
+    return true;
 }
 
 std::string not_found_page() {
@@ -39,16 +51,16 @@ std::string not_found_page() {
 }  // namespace
 
 bool parse_tile_path(const std::string& path, std::int64_t& x, std::int64_t& y, int& zoom) {
-    std::smatch match;
-    std::int64_t z = 0;
-    bool ok = false;
-    if (std::regex_match(path, match, kh_path()))
-        ok = to_tile_number(match[1], x) && to_tile_number(match[2], y) &&
-             to_tile_number(match[3], z);
-    else if (std::regex_match(path, match, xyz_path()))
-        ok = to_tile_number(match[1], z) && to_tile_number(match[2], x) &&
-             to_tile_number(match[3], y);
-    if (!ok || z < 0 || z > max_zoom) return false;
+    std::int64_t z = 0, version = 0;
+    std::string_view rest = path;
+    std::string_view xyz = path;
+    const bool kh = take(rest, "/kh/v=") && take_number(rest, false, version) && take(rest, "&src=app&x=") &&
+                    take_number(rest, true, x) && take(rest, "&s=&y=") && take_number(rest, true, y) &&
+                    take(rest, "&z=") && take_number(rest, false, z) && take(rest, "&s=Gal") && rest.empty();
+    const bool plain = !kh && take(xyz, "/") && take_number(xyz, false, z) && take(xyz, "/") &&
+                       take_number(xyz, true, x) && take(xyz, "/") && take_number(xyz, true, y) &&
+                       take(xyz, ".jpg") && xyz.empty();
+    if ((!kh && !plain) || z > max_zoom) return false;
     zoom = static_cast<int>(z);
     return true;
 }

@@ -1,0 +1,129 @@
+// How fast the browser view takes a tile from the local tile server: navigate, wait for the
+// end of the load, wait until it is no longer busy, render it into a device context.
+// Run under a display (xvfb-run -a bench/bench_browser [tiles]).
+//
+// Reference: the same tiles fetched over HTTP and decoded directly, in this process, which is
+// the floor that network, server and JPEG decoding put under any browser.
+#include <gtk/gtk.h>
+#include <httplib.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "jpeg_memory.h"
+#include "pattern.h"
+#include "platform/bitmap.h"
+#include "platform/device_context.h"
+#include "platform/web_view.h"
+#include "tile_server.h"
+
+namespace {
+
+using clock_type = std::chrono::steady_clock;
+
+double ms_since(clock_type::time_point start) {
+    return std::chrono::duration<double, std::milli>(clock_type::now() - start).count();
+}
+
+std::string tile_path(int i) {
+    return "/kh/v=109&src=app&x=" + std::to_string(2074 + i % 10) + "&s=&y=" +
+           std::to_string(1410 + i / 10) + "&z=12&s=Gal";
+}
+
+// Iterates the main loop until `done` holds or five seconds pass.
+template <typename Condition>
+bool iterate_until(Condition done) {
+    const auto start = clock_type::now();
+    while (!done()) {
+        if (ms_since(start) > 5000) return false;
+        g_main_context_iteration(nullptr, FALSE);
+    }
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int tiles = argc > 1 ? std::atoi(argv[1]) : 100;
+    if (tiles <= 0 || !gtk_init_check(&argc, &argv)) {
+        std::fprintf(stderr, "usage: bench_browser [tiles] (needs a display)\n");
+        return 2;
+    }
+    tileserver::server_options options;
+    options.port = 0;
+    options.source = tileserver::source_kind::pattern;
+    tileserver::tile_server server(options);
+    std::string error;
+    if (server.open(error) < 0) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return 1;
+    }
+    server.start();
+
+    // Reference run.
+    httplib::Client client("127.0.0.1", server.port());
+    auto start = clock_type::now();
+    for (int i = 0; i < tiles; ++i) {
+        tileserver::rgb_image tile;
+        auto answer = client.Get(tile_path(i).c_str());
+        if (!answer || !tileserver::decode_jpeg(answer->body, tile)) return 1;
+    }
+    const double reference_ms = ms_since(start) / tiles;
+
+    GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    GtkWidget* fixed = gtk_fixed_new();
+    gtk_container_add(GTK_CONTAINER(window), fixed);
+    auto view = platform::web_view::create(fixed, 0, 0, 500, 400);
+    int finished = 0;
+    view->callbacks().load_finished = [&] { ++finished; };
+    gtk_widget_show_all(window);
+    view->navigate("about:blank");
+    view->wait_until_loaded(10000);
+
+    platform::bitmap* capture = platform::create_section_bitmap(500, 400, 24);
+    platform::device_context* dc = platform::create_memory_dc();
+    platform::select_bitmap(dc, capture);
+
+    double to_finished = 0, to_idle = 0, rendering = 0;
+    int failures = 0, stale = 0;
+    start = clock_type::now();
+    for (int i = 0; i < tiles; ++i) {
+        const auto step = clock_type::now();
+        const int before = finished;
+        view->navigate(server.base_address() + tile_path(i));
+        if (!iterate_until([&] { return finished > before; })) ++failures;
+        to_finished += ms_since(step);
+        const auto idle = clock_type::now();
+        if (!iterate_until([&] { return !view->busy(); })) ++failures;
+        to_idle += ms_since(idle);
+        const auto render = clock_type::now();
+        if (!view->render(dc)) ++failures;
+        rendering += ms_since(render);
+        // A render that still shows the previous tile would be a wrong capture, not a slow one.
+        const tileserver::rgb want =
+            tileserver::pattern_colour((2074 + i % 10) * 256 + 40, (1410 + i / 10) * 256 + 40, 12);
+        const std::uint8_t* got = capture->row_from_top(15 + 40) + (10 + 40) * 3;
+        if (std::abs(got[0] - want.blue) > 12 || std::abs(got[2] - want.red) > 12) ++stale;
+    }
+    const double total_ms = ms_since(start);
+    const double mean_ms = total_ms / tiles;
+
+    std::printf("browser: %d tiles from the local tile server, %d failures, %d wrong renders\n",
+                tiles, failures, stale);
+    std::printf("  tiles per second:                          %8.1f\n", 1000.0 * tiles / total_ms);
+    std::printf("  mean navigate -> end -> not busy -> render %8.2f ms\n", mean_ms);
+    std::printf("    navigate -> download end                 %8.2f ms\n", to_finished / tiles);
+    std::printf("    download end -> not busy                 %8.2f ms\n", to_idle / tiles);
+    std::printf("    render into the device context           %8.2f ms\n", rendering / tiles);
+    std::printf("  reference (HTTP fetch + JPEG decode)       %8.2f ms\n", reference_ms);
+    std::printf("  ratio browser / reference                  %8.1f\n", mean_ms / reference_ms);
+
+    platform::select_bitmap(dc, nullptr);
+    platform::delete_dc(dc);
+    platform::delete_bitmap(capture);
+    view.reset();
+    gtk_widget_destroy(window);
+    return failures == 0 && stale == 0 ? 0 : 1;
+}
