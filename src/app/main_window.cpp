@@ -7,6 +7,7 @@
 #include "ui/browser_panel.h"
 #include "ui/controls.h"
 #include "ui/gadgets.h"
+#include "ui/image_control.h"
 #include "ui/windows.h"
 
 namespace app {
@@ -53,7 +54,7 @@ bool open_main_window(const area& bounds) {
     ui::browser_panel_create(GADGET_BROWSER, 0, 0, 500, 400, site_page("presentation.html"), 0);
 
     imaging::create_image(preview_image, 250, 250);
-    ui::image_control_create(GADGET_PREVIEW, 525, 5, 250, 250, imaging::image_bitmap(preview_image));
+    ui::image_control_create(GADGET_PREVIEW, 525, 5, 250, 250, reinterpret_cast<intptr_t>(imaging::image_bitmap(preview_image)));
 
     ui::button_create(GADGET_START, 525, 450, 250, 40, "START");
 

@@ -7,7 +7,8 @@
 #include "imaging/jpeg_codec.h"
 #include "imaging/regions.h"
 #include "services/files.h"
-#include "ui/browser_panel.h"
+#include "platform/print_window.h"
+#include "ui/gadgets.h"
 
 namespace app {
 
@@ -15,12 +16,17 @@ int capture_tile() {
     imaging::register_jpeg_encoder();
     services::remove_file("c:\\Screenshot.jpg");
 
-    const ui::client_size size = ui::gadget_client_size(GADGET_BROWSER);
-    imaging::create_image(capture_image, size.width, size.height, 24);
+    GtkWidget* panel = ui::gadget_handle(GADGET_BROWSER);
+    int width = 0;
+    int height = 0;
+    platform::client_size(panel, width, height);
+    imaging::create_image(capture_image, width, height, 24);
     platform::device_context* dc = imaging::begin_drawing(imaging::image_target(capture_image));
     // Synchronous: the panel has painted itself into the image before the pass ends. A hidden
     // panel paints nothing and the capture stays black.
-    ui::print_gadget(GADGET_BROWSER, dc);
+    platform::print_window(panel, dc,
+                           platform::PRF_CHECKVISIBLE | platform::PRF_CLIENT | platform::PRF_ERASEBKGND |
+                               platform::PRF_CHILDREN);
     imaging::end_drawing();
 
     imaging::save_image(capture_image, "c:\\Screenshot.jpg", imaging::jpeg_encoder, 0);
