@@ -114,21 +114,19 @@ std::intptr_t load_image(image_number number, std::string_view name) {
     const std::string path = platform::native_path(name);
     if (path.empty()) return fail();
 
+    // One stream serves the look at the first two bytes and then the decoders.
+    file_handle file(std::fopen(path.c_str(), "rb"));
+    if (!file) return fail();
     unsigned char magic[2] = {0, 0};
-    {
-        file_handle probe(std::fopen(path.c_str(), "rb"));
-        if (!probe) return fail();
-        if (std::fread(magic, 1, 2, probe.get()) != 2) magic[0] = magic[1] = 0;
-    }
+    if (std::fread(magic, 1, 2, file.get()) != 2) magic[0] = magic[1] = 0;
     if (magic[0] == 'B' && magic[1] == 'M') {
+        file.reset();
         platform::bitmap* picture = platform::load_bitmap_file(path);
         if (!picture) return fail();
         return store_bitmap(record, number, picture);
     }
     // Icons are not loadable here; everything else goes to the decoders.
 
-    file_handle file(std::fopen(path.c_str(), "rb"));
-    if (!file) return fail();
     decoder_state state;
     const image_decoder* accepted = nullptr;
     for (const image_decoder& decoder : lists().decoders) {

@@ -16,9 +16,20 @@ namespace {
 constexpr std::size_t growth = 16;
 constexpr int largest_side = 32767;  // width and height are kept in 16 bits
 
+void release(image_record& record);
+
 struct image_store {
     std::vector<image_record> numbered;
     std::list<image_record> automatic;  // records made for the auto number; never moved
+
+    image_store() = default;
+    image_store(const image_store&) = delete;
+    image_store& operator=(const image_store&) = delete;
+    // Images still held when the process ends go with the store.
+    ~image_store() {
+        for (image_record& record : numbered) release(record);
+        for (image_record& record : automatic) release(record);
+    }
 };
 
 image_store& store() {

@@ -8,6 +8,7 @@
 #include <new>
 
 #include "imaging/jpeg_guard.h"
+#include "imaging/pixel_order.h"
 
 #include <jerror.h>
 
@@ -49,13 +50,7 @@ void compress_step(void* data) {
     // The file's first scan line is the image's top row.
     for (int i = 0; i < job.height; ++i) {
         const int memory_row = job.bottom_up ? job.height - 1 - i : i;
-        const std::uint8_t* in = job.pixels + static_cast<std::size_t>(memory_row) * job.stride;
-        JSAMPLE* out = job.row;
-        for (int x = 0; x < job.width; ++x, in += 3, out += 3) {
-            out[0] = in[2];
-            out[1] = in[1];
-            out[2] = in[0];
-        }
+        swap_red_blue(job.pixels + static_cast<std::size_t>(memory_row) * job.stride, job.row, job.width);
         jpeg_write_scanlines(cinfo, rows, 1);
     }
     jpeg_finish_compress(cinfo);
@@ -183,7 +178,9 @@ void decode_step(void* data) {
         const int memory_row = job.bottom_up ? job.height - 1 - i : i;
         std::uint8_t* out = job.pixels + static_cast<std::size_t>(memory_row) * job.stride;
         const JSAMPLE* in = job.load->row[0];
-        if (components >= 3) {
+        if (components == 3) {
+            swap_red_blue(in, out, job.width);
+        } else if (components > 3) {
             for (int x = 0; x < job.width; ++x, in += components, out += 3) {
                 out[0] = in[2];
                 out[1] = in[1];

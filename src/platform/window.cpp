@@ -205,6 +205,16 @@ GtkWidget* create_window(const window_spec& spec) {
     g_signal_connect(window, "button-release-event", G_CALLBACK(on_button), nullptr);
     g_signal_connect(window, "motion-notify-event", G_CALLBACK(on_motion), nullptr);
     g_signal_connect(window, "destroy", G_CALLBACK(on_destroy), nullptr);
+
+    // A new window has been placed and sized once; the display reports later changes only
+    // (and a bare display without a window manager reports none at all).
+    data->placed = true;
+    data->x = spec.outer.x;
+    data->y = spec.outer.y;
+    data->width = client_width;
+    data->height = client_height;
+    post_message(window, WM_MOVE, 0, make_wparam(data->x, data->y));
+    post_message(window, WM_SIZE, SIZE_RESTORED, make_wparam(client_width, client_height));
     return window;
 }
 

@@ -1,0 +1,245 @@
+#include <sys/resource.h>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include <jpeglib.h>
+
+#include "imaging/image_files.h"
+#include "imaging/jpeg_codec.h"
+#include "pixels.h"
+#include "platform/paths.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+using namespace imaging;
+using imaging_test::bgr;
+using imaging_test::pixel;
+
+// Where a drive-C name lives on this machine (the folder is made on first use).
+std::string drive_c(const std::string& name) { return platform::native_path("C:/" + name); }
+
+// What libjpeg itself reads from a file: size, components, luminance table, first scan line.
+struct jpeg_facts {
+    int width = 0;
+    int height = 0;
+    int components = 0;
+    std::vector<int> luminance_table;
+    std::vector<std::uint8_t> top_row;  // red, green, blue
+};
+
+jpeg_facts read_facts(const std::string& path) {
+    jpeg_facts facts;
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return facts;
+    jpeg_decompress_struct cinfo;
+    jpeg_error_mgr error;
+    cinfo.err = jpeg_std_error(&error);
+    jpeg_create_decompress(&cinfo);
+    jpeg_stdio_src(&cinfo, file);
+    jpeg_read_header(&cinfo, TRUE);
+    facts.width = static_cast<int>(cinfo.image_width);
+    facts.height = static_cast<int>(cinfo.image_height);
+    facts.components = cinfo.num_components;
+    for (int i = 0; i < DCTSIZE2; ++i) facts.luminance_table.push_back(cinfo.quant_tbl_ptrs[0]->quantval[i]);
+    jpeg_start_decompress(&cinfo);
+    facts.top_row.resize(cinfo.output_width * static_cast<unsigned>(cinfo.output_components));
+    JSAMPROW row = facts.top_row.data();
+    jpeg_read_scanlines(&cinfo, &row, 1);
+    jpeg_abort_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+    std::fclose(file);
+    return facts;
+}
+
+// The luminance table libjpeg makes for a quality on a fresh compression object.
+std::vector<int> libjpeg_table(int quality) {
+    jpeg_compress_struct cinfo;
+    jpeg_error_mgr error;
+    cinfo.err = jpeg_std_error(&error);
+    jpeg_create_compress(&cinfo);
+    cinfo.in_color_space = JCS_RGB;
+    cinfo.input_components = 3;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, quality, FALSE);
+    std::vector<int> table;
+    for (int i = 0; i < DCTSIZE2; ++i) table.push_back(cinfo.quant_tbl_ptrs[0]->quantval[i]);
+    jpeg_destroy_compress(&cinfo);
+    return table;
+}
+
+// Writes a grayscale JPEG whose row y has the grey value 40 + 10 y.
+void write_grayscale(const std::string& path, int width, int height) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    jpeg_compress_struct cinfo;
+    jpeg_error_mgr error;
+    cinfo.err = jpeg_std_error(&error);
+    jpeg_create_compress(&cinfo);
+    jpeg_stdio_dest(&cinfo, file);
+    cinfo.image_width = static_cast<JDIMENSION>(width);
+    cinfo.image_height = static_cast<JDIMENSION>(height);
+    cinfo.input_components = 1;
+    cinfo.in_color_space = JCS_GRAYSCALE;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, 100, TRUE);
+    jpeg_start_compress(&cinfo, TRUE);
+    std::vector<JSAMPLE> row(static_cast<std::size_t>(width));
+    for (int y = 0; y < height; ++y) {
+        std::fill(row.begin(), row.end(), static_cast<JSAMPLE>(40 + 10 * y));
+        JSAMPROW p = row.data();
+        jpeg_write_scanlines(&cinfo, &p, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    std::fclose(file);
+}
+
+// An image whose top half is red and bottom half blue, saved as JPEG.
+void save_red_over_blue(image_number number, const char* name, int width, int height, int level) {
+    ASSERT_NE(create_image(number, width, height), 0);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            imaging_test::set_pixel(number, x, y, y < height / 2 ? bgr{0, 0, 255} : bgr{255, 0, 0});
+    ASSERT_EQ(save_image(number, name, jpeg_encoder, level), 1);
+}
+
+bool near(bgr a, bgr b, int tolerance = 12) {
+    for (int c = 0; c < 3; ++c)
+        if (std::abs(a[static_cast<std::size_t>(c)] - b[static_cast<std::size_t>(c)]) > tolerance) return false;
+    return true;
+}
+
+TEST(JpegWriter, CompressionLevelsGiveLibjpegsTablesForTenTimesTheLevel) {
+    register_jpeg_encoder();
+    ASSERT_NE(create_image(1, 16, 16), 0);
+    imaging_test::paint_pattern(1);
+    for (auto [level, quality] : {std::pair{2, 20}, {5, 50}, {10, 100}, {11, 100}, {-1, 0}, {0, 0}}) {
+        ASSERT_EQ(save_image(1, "C:/q.jpg", jpeg_encoder, level), 1);
+        EXPECT_EQ(read_facts(drive_c("q.jpg")).luminance_table, libjpeg_table(quality)) << "level " << level;
+    }
+    // Qualities below 25 keep entries above 255: 16-bit tables in an extended-sequential frame.
+    const std::string lowest = test_support::read_file(drive_c("q.jpg"));
+    EXPECT_NE(lowest.find("\xFF\xC1"), std::string::npos);
+}
+
+TEST(JpegWriter, KeepsSizeComponentsAndTheTopRowOnTop) {
+    register_jpeg_encoder();
+    save_red_over_blue(65001, "C:/Lomtra-SAT/../mosaic.jpg", 37, 21, 10);
+    const jpeg_facts facts = read_facts(drive_c("mosaic.jpg"));
+    EXPECT_EQ(facts.width, 37);
+    EXPECT_EQ(facts.height, 21);
+    EXPECT_EQ(facts.components, 3);
+    ASSERT_GE(facts.top_row.size(), 3u);
+    EXPECT_GT(facts.top_row[0], 200);  // red first: the image's top row
+    EXPECT_LT(facts.top_row[2], 60);
+}
+
+TEST(JpegWriter, RegistersOnce) {
+    register_jpeg_encoder();
+    register_jpeg_encoder();
+    ASSERT_NE(create_image(1, 8, 8), 0);
+    EXPECT_EQ(save_image(1, "C:/once.jpg", jpeg_encoder, 5), 1);
+}
+
+TEST(JpegWriter, AFullDiskGivesZeroAndTheProgramGoesOn) {
+    register_jpeg_encoder();
+    ASSERT_NE(create_image(1, 256, 256), 0);
+    imaging_test::paint_pattern(1);
+    EXPECT_EQ(save_image(1, "/dev/full", jpeg_encoder, 10), 0);
+    EXPECT_EQ(save_image(1, "C:/no/such/folder/x.jpg", jpeg_encoder, 10), 0);
+    EXPECT_EQ(save_image(1, "C:/after.jpg", jpeg_encoder, 10), 1);  // still working
+}
+
+TEST(JpegWriter, AWriteThatBreaksOffRemovesThePartialFile) {
+    register_jpeg_encoder();
+    ASSERT_NE(create_image(1, 512, 512), 0);
+    imaging_test::paint_pattern(1);
+    // Files may grow to 4 KB only; writes beyond fail instead of ending the process.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{4096, 4096};
+    rlimit before{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
+    limit.rlim_max = before.rlim_max;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+    const int result = save_image(1, "C:/partial.jpg", jpeg_encoder, 10);
+    setrlimit(RLIMIT_FSIZE, &before);
+    EXPECT_EQ(result, 0);
+    std::FILE* left = std::fopen(drive_c("partial.jpg").c_str(), "rb");
+    EXPECT_EQ(left, nullptr);
+    if (left) std::fclose(left);
+}
+
+TEST(JpegDecoder, SavedTilesLoadBackTheRightWayUp) {
+    register_jpeg_encoder();
+    register_jpeg_decoder();
+    save_red_over_blue(1, "C:/1.jpg", 256, 256, 10);
+    ASSERT_NE(create_image(2, 3, 3), 0);
+    const std::intptr_t handle = load_image(2, "C:/1.jpg");
+    ASSERT_NE(handle, 0);
+    EXPECT_EQ(handle, reinterpret_cast<std::intptr_t>(image_bitmap(2)));
+    EXPECT_EQ(image_width(2), 256);
+    EXPECT_EQ(image_height(2), 256);
+    EXPECT_EQ(image_depth(2), 24);
+    EXPECT_TRUE(near(pixel(2, 0, 0), {0, 0, 255}));
+    EXPECT_TRUE(near(pixel(2, 255, 255), {255, 0, 0}));
+    EXPECT_TRUE(near(pixel(2, 100, 120), {0, 0, 255}));
+}
+
+TEST(JpegDecoder, GrayscaleLoadsWithEqualBlueGreenAndRed) {
+    register_jpeg_decoder();
+    write_grayscale(drive_c("grey.jpg"), 9, 7);
+    ASSERT_NE(load_image(3, "C:/grey.jpg"), 0);
+    EXPECT_EQ(image_depth(3), 24);
+    for (int y = 0; y < 7; ++y)
+        for (int x = 0; x < 9; ++x) {
+            const bgr p = pixel(3, x, y);
+            ASSERT_EQ(p[0], p[1]);
+            ASSERT_EQ(p[1], p[2]);
+        }
+    EXPECT_NEAR(pixel(3, 4, 0)[0], 40, 2);
+    EXPECT_NEAR(pixel(3, 4, 6)[0], 100, 2);
+}
+
+TEST(JpegDecoder, TruncatedFileLoadsWithItsDecodedRows) {
+    register_jpeg_encoder();
+    register_jpeg_decoder();
+    ASSERT_NE(create_image(1, 128, 128), 0);
+    imaging_test::paint_pattern(1);
+    ASSERT_EQ(save_image(1, "C:/whole.jpg", jpeg_encoder, 10), 1);
+    std::string bytes = test_support::read_file(drive_c("whole.jpg"));
+    ASSERT_GT(bytes.size(), 4000u);  // the cut lands well inside the scan data
+    bytes.resize(bytes.size() / 2);
+    test_support::write_file(drive_c("cut.jpg"), bytes);
+    ASSERT_NE(load_image(4, "C:/cut.jpg"), 0);
+    EXPECT_EQ(image_width(4), 128);
+    EXPECT_EQ(image_height(4), 128);
+    EXPECT_TRUE(near(pixel(4, 70, 3), imaging_test::pattern(70, 3)));  // rows before the cut are there
+}
+
+TEST(JpegDecoder, DamagedOrForeignFilesGiveZero) {
+    register_jpeg_decoder();
+    test_support::write_file(drive_c("soi.jpg"), std::string("\xFF\xD8\xFF\xE0 garbage after the start"));
+    test_support::write_file(drive_c("two.jpg"), "\xFF\xD8");
+    test_support::write_file(drive_c("gif.jpg"), "GIF89a and so on");
+    for (const char* name : {"C:/soi.jpg", "C:/two.jpg", "C:/gif.jpg"}) {
+        ASSERT_NE(create_image(2, 4, 4), 0);
+        EXPECT_EQ(load_image(2, name), 0) << name;
+        EXPECT_EQ(image_bitmap(2), nullptr) << name;
+    }
+}
+
+TEST(JpegDecoder, NothingIsDecodedBeforeRegistration) {
+    register_jpeg_encoder();
+    save_red_over_blue(1, "C:/early.jpg", 8, 8, 5);
+    EXPECT_EQ(load_image(2, "C:/early.jpg"), 0);
+    register_jpeg_decoder();
+    EXPECT_NE(load_image(2, "C:/early.jpg"), 0);
+}
+
+}  // namespace
