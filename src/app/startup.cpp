@@ -24,7 +24,9 @@ void start_services(int argc, const char* const* argv) {
     imaging::register_jpeg_decoder();
 }
 
-// The end routines, in the order that releases users before what they use.
+}  // namespace
+
+// Releases users before what they use: controls and windows, then files, then images.
 void shut_down() {
     ui::windows_close_all();
     services::close_all_files();
@@ -32,9 +34,7 @@ void shut_down() {
     imaging::end_drawing_layer();
 }
 
-}  // namespace
-
-int run_program(int argc, const char* const* argv) {
+bool start_program(int argc, const char* const* argv) {
     clear_program_variables();
     start_services(argc, argv);
 
@@ -43,11 +43,14 @@ int run_program(int argc, const char* const* argv) {
         ui::message_box_ok(title, text);
     });
 
-    if (open_main_window(program.bounds)) {
-        program.page_state = PAGE_WAITING;
-        program.run_active = 0;
-        run_main_loop();
-    }
+    if (!open_main_window(program.bounds)) return false;
+    program.page_state = PAGE_WAITING;
+    program.run_active = 0;
+    return true;
+}
+
+int run_program(int argc, const char* const* argv) {
+    if (start_program(argc, argv)) run_main_loop();
     shut_down();
     return 0;
 }
