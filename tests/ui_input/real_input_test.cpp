@@ -12,6 +12,7 @@
 
 #include "../ui/ui_test_support.h"
 #include "platform/controls.h"
+#include "platform/message_dialog_testing.h"
 #include "platform/window.h"
 #include "ui/controls.h"
 #include "ui/events.h"
@@ -153,6 +154,23 @@ TEST_F(RealInput, TabAndShiftTabMoveTheFocusAndFieldsReportIt) {
     press("Tab", 3);        // the disabled field is skipped, and the order wraps round
     press("shift+Tab", 8);  // backwards, wrapping from the first to the last
     press("shift+Tab", 4);
+}
+
+TEST_F(RealInput, BoxIsOwnedByTheWindowInTheForeground) {
+    ASSERT_TRUE(xdotool({"windowfocus", "--sync", xid_of(window)}));
+    ASSERT_TRUE(ui_test::run_until([&] { return gtk_window_is_active(GTK_WINDOW(window)); }));
+    GtkWidget* owner = nullptr;
+    bool enabled_during = true;
+    platform::set_message_dialog_responder([&](const platform::message_dialog_request& request) {
+        owner = request.owner;
+        enabled_during = platform::is_window_enabled(window);
+        return 1;
+    });
+    EXPECT_EQ(ui::message_box_ok("Error", "Zoom too low"), 1);
+    platform::set_message_dialog_responder({});
+    EXPECT_EQ(owner, window);
+    EXPECT_FALSE(enabled_during);
+    EXPECT_TRUE(platform::is_window_enabled(window));
 }
 
 TEST_F(RealInput, ReturnKeyAnswersYes) {
