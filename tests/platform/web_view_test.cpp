@@ -8,6 +8,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -351,4 +352,14 @@ TEST_F(WebView, StatusTextFollowsTheLinkUnderTheMouseAndContextMenusCanBeBlocked
     g_object_unref(menu);
     g_object_unref(nothing);
     g_object_unref(over_link);
+}
+
+TEST_F(WebView, AWindowTakenOffTheScreenButNotHiddenStillRendersItsNewPages) {
+    // What minimising does: the window is unmapped, yet it stays a visible window, and a run
+    // left to work while minimised must go on capturing real tiles.
+    gtk_widget_unmap(window);
+    load(tile_address());
+    capture_target capture(500, 400);
+    ASSERT_TRUE(platform::print_window(view->widget(), capture.dc, 0x1D));
+    EXPECT_LE(cut_difference(capture, served_tile()), 8);
 }
