@@ -363,3 +363,13 @@ TEST_F(WebView, AWindowTakenOffTheScreenButNotHiddenStillRendersItsNewPages) {
     ASSERT_TRUE(platform::print_window(view->widget(), capture.dc, 0x1D));
     EXPECT_LE(cut_difference(capture, served_tile()), 8);
 }
+
+TEST_F(WebView, IsBusyFromTheMomentItIsSentToAnAddress) {
+    // The capture loop may see the previous page's download end only after it has asked for
+    // the next page; then only the busy test keeps it from capturing the old page.
+    load(tile_address());
+    ASSERT_TRUE(view->navigate(server->base_address() + "/12/2075/1410.jpg"));
+    EXPECT_TRUE(view->busy());
+    ASSERT_TRUE(view->wait_until_loaded(load_timeout_ms));
+    EXPECT_FALSE(view->busy());
+}
