@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
 #include <httplib.h>
+#include <webkit2/webkit2.h>
 
 #include <algorithm>
 #include <chrono>
@@ -239,4 +240,28 @@ TEST_F(BrowserPanel, ClosingTheWindowReleasesThePanel) {
     EXPECT_EQ(ui::gadget_get_attribute(1, ui::BROWSER_BUSY), 0);
     ui::gadget_set_text(1, tile_address());  // nothing there: does nothing
     EXPECT_EQ(ui::gadget_get_text(1), "");
+}
+
+TEST_F(BrowserPanel, StatusChangesAndBlockedContextMenusAreReported) {
+    GtkWidget* panel = ui::gadget_handle(1);
+    WebKitHitTestResult* over_link = WEBKIT_HIT_TEST_RESULT(g_object_new(
+        WEBKIT_TYPE_HIT_TEST_RESULT, "context", WEBKIT_HIT_TEST_RESULT_CONTEXT_LINK, "link-uri", "http://a/", nullptr));
+    g_signal_emit_by_name(panel, "mouse-target-changed", over_link, 0u);
+    std::vector<int> types = collect(1, ui::BROWSER_EVENT_STATUS, 3000);
+    ASSERT_FALSE(types.empty());
+    EXPECT_EQ(types.back(), ui::BROWSER_EVENT_STATUS);
+
+    ui::gadget_set_attribute(1, ui::BROWSER_CONTEXT_MENU_BLOCKING, 1);
+    EXPECT_EQ(ui::gadget_get_attribute(1, ui::BROWSER_CONTEXT_MENU_BLOCKING), 1);
+    WebKitContextMenu* menu = webkit_context_menu_new();
+    GdkEvent* click = gdk_event_new(GDK_BUTTON_PRESS);
+    gboolean handled = FALSE;
+    g_signal_emit_by_name(panel, "context-menu", menu, click, over_link, &handled);
+    EXPECT_TRUE(handled);
+    types = collect(1, ui::BROWSER_EVENT_CONTEXT_MENU_BLOCKED, 3000);
+    ASSERT_FALSE(types.empty());
+    EXPECT_EQ(types.back(), ui::BROWSER_EVENT_CONTEXT_MENU_BLOCKED);
+    gdk_event_free(click);
+    g_object_unref(menu);
+    g_object_unref(over_link);
 }
