@@ -7,7 +7,7 @@ set -euo pipefail
 build_packages=(cmake make g++ pkg-config libjpeg62-turbo-dev libgtk-3-dev libwebkit2gtk-4.1-dev
                 libcpp-httplib-dev fonts-dejavu-core xplanet-images)
 test_packages=(libgtest-dev libgmock-dev xvfb xauth xdotool xplanet-images)
-run_packages=(xvfb xauth x11-apps xplanet-images)
+run_packages=(xvfb xauth x11-apps imagemagick xplanet-images)
 
 case "${1:-build}" in
   build) wanted=("${build_packages[@]}") ;;

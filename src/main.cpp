@@ -1,7 +1,4 @@
 // lomtra-sat: turns a rectangle of the Earth into one georeferenced satellite image.
-#include <cstdio>
+#include "app/startup.h"
 
-int main() {
-    std::fputs("lomtra-sat: the main window arrives with a later step of the build.\n", stderr);
-    return 0;
-}
+int main(int argc, char** argv) { return app::run_program(argc, argv); }

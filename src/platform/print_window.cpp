@@ -27,8 +27,9 @@ void client_size(GtkWidget* window, int& width, int& height) {
 bool print_window(GtkWidget* window, device_context* dc, unsigned flags) {
     if (!window || !GTK_IS_WIDGET(window) || !(flags & PRF_CLIENT) || !selected_pixels(dc).bits)
         return false;
-    if ((flags & PRF_CHECKVISIBLE) && (!gtk_widget_is_visible(window) || !gtk_widget_get_mapped(window)))
-        return false;
+    // Visible means shown, as opposed to hidden: a minimised window is visible though off the
+    // screen, and a run left to work while it is minimised must keep capturing.
+    if ((flags & PRF_CHECKVISIBLE) && !gtk_widget_is_visible(window)) return false;
     // The page of a web view is drawn by the engine in another process: only its snapshot
     // shows the page that has just finished loading.
     if (web_view* view = web_view::of(window)) return view->render(dc);

@@ -8,7 +8,7 @@ typedef struct _GtkWidget GtkWidget;
 namespace platform {
 
 enum print_flag : unsigned {
-    PRF_CHECKVISIBLE = 0x01,  // a window that is not visible on screen paints nothing
+    PRF_CHECKVISIBLE = 0x01,  // a hidden window (or one inside a hidden window) paints nothing
     PRF_NONCLIENT = 0x02,
     PRF_CLIENT = 0x04,        // paint the client area (nothing is painted without it)
     PRF_ERASEBKGND = 0x08,

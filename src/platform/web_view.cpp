@@ -2,6 +2,7 @@
 
 #include <webkit2/webkit2.h>
 
+#include "gtk_session.h"
 #include "tile_page_style.h"
 #include "web_address.h"
 
@@ -99,7 +100,7 @@ struct web_view_signals {
 
 std::unique_ptr<web_view> web_view::create(GtkWidget* container, int x, int y, int width,
                                            int height) {
-    if (container && !GTK_IS_CONTAINER(container)) return nullptr;
+    if (!ensure_gtk() || (container && !GTK_IS_CONTAINER(container))) return nullptr;
     std::unique_ptr<web_view> view(new web_view);
     WebKitUserContentManager* content = webkit_user_content_manager_new();
     add_tile_page_style(content);

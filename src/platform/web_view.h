@@ -66,9 +66,14 @@ public:
     // Paints what the view shows into the bitmap selected in `dc`, the view's top-left pixel
     // at the bitmap's top-left pixel; what does not fit is cut off and the rest of the bitmap
     // is left alone. Synchronous: the GTK main loop is iterated until the engine hands over the
-    // picture (at most about two seconds). A view that is not visible on screen paints
-    // nothing. Returns true when something was painted.
+    // picture (at most about two seconds). A hidden view (or one in a hidden window) paints
+    // nothing; a minimised window's view still paints its page. Returns true when something
+    // was painted.
     bool render(device_context* dc);
+
+    // The page's scroll offsets (waits up to a second for the engine); false when unknown.
+    bool scroll_offset(int& x, int& y);
+    void scroll_to(int x, int y);
 
     GtkWidget* widget() const { return widget_; }
     // The view whose widget this is, or null.
@@ -86,7 +91,7 @@ private:
     web_view_callbacks callbacks_;
     bool block_popups_ = false;
     bool block_context_menu_ = false;
-    bool rendering_ = false;
+    bool rendering_ = false;  // waiting for the engine (a snapshot or a script's answer)
     bool destroyed_ = false;
     bool load_pending_ = false;  // navigate() asked for a page whose load has not finished
     std::string status_text_;

@@ -71,7 +71,9 @@ bool paint_snapshot(cairo_surface_t* snapshot, int width, int height, device_con
 bool web_view::render(device_context* dc) {
     // Iterating the main loop below dispatches other events, which may ask for a render again.
     if (!selected_pixels(dc).bits || rendering_ || !engine()) return false;
-    if (!gtk_widget_is_visible(widget_) || !gtk_widget_get_mapped(widget_)) return false;
+    // A hidden view paints nothing; one that is merely off the screen (its window minimised)
+    // still has its page drawn by the engine, and paints it.
+    if (!gtk_widget_is_visible(widget_)) return false;
     const int view_width = width(), view_height = height();
     rendering_ = true;
 

@@ -8,6 +8,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -313,4 +314,62 @@ TEST_F(WebView, OutlivingItsWindowIsSafeAndAnUnplacedViewIsFoundByItsWidget) {
     EXPECT_EQ(gtk_widget_get_parent(unplaced->widget()), nullptr);
     EXPECT_EQ(unplaced->width(), 300);
     EXPECT_FALSE(unplaced->render(capture.dc));
+}
+
+namespace {
+// What the engine hands over when the mouse is over a link.
+WebKitHitTestResult* link_hit(const char* uri) {
+    return WEBKIT_HIT_TEST_RESULT(g_object_new(WEBKIT_TYPE_HIT_TEST_RESULT, "context",
+                                               WEBKIT_HIT_TEST_RESULT_CONTEXT_LINK, "link-uri", uri, nullptr));
+}
+}  // namespace
+
+TEST_F(WebView, StatusTextFollowsTheLinkUnderTheMouseAndContextMenusCanBeBlocked) {
+    std::vector<std::string> status;
+    int menus_blocked = 0;
+    view->callbacks().status_text = [&](const std::string& text) { status.push_back(text); };
+    view->callbacks().context_menu_blocked = [&] { ++menus_blocked; };
+
+    WebKitHitTestResult* over_link = link_hit("http://example.org/a");
+    g_signal_emit_by_name(view->widget(), "mouse-target-changed", over_link, 0u);
+    g_signal_emit_by_name(view->widget(), "mouse-target-changed", over_link, 0u);  // no change
+    WebKitHitTestResult* nothing =
+        WEBKIT_HIT_TEST_RESULT(g_object_new(WEBKIT_TYPE_HIT_TEST_RESULT, "context", 1, nullptr));
+    g_signal_emit_by_name(view->widget(), "mouse-target-changed", nothing, 0u);
+    EXPECT_EQ(status, (std::vector<std::string>{"http://example.org/a", ""}));
+
+    WebKitContextMenu* menu = webkit_context_menu_new();
+    GdkEvent* click = gdk_event_new(GDK_BUTTON_PRESS);
+    gboolean handled = FALSE;
+    g_signal_emit_by_name(view->widget(), "context-menu", menu, click, nothing, &handled);
+    EXPECT_FALSE(handled);  // not blocked: the engine shows its menu
+    view->set_block_context_menu(true);
+    g_signal_emit_by_name(view->widget(), "context-menu", menu, click, nothing, &handled);
+    EXPECT_TRUE(handled);
+    EXPECT_EQ(menus_blocked, 1);
+
+    gdk_event_free(click);
+    g_object_unref(menu);
+    g_object_unref(nothing);
+    g_object_unref(over_link);
+}
+
+TEST_F(WebView, AWindowTakenOffTheScreenButNotHiddenStillRendersItsNewPages) {
+    // What minimising does: the window is unmapped, yet it stays a visible window, and a run
+    // left to work while minimised must go on capturing real tiles.
+    gtk_widget_unmap(window);
+    load(tile_address());
+    capture_target capture(500, 400);
+    ASSERT_TRUE(platform::print_window(view->widget(), capture.dc, 0x1D));
+    EXPECT_LE(cut_difference(capture, served_tile()), 8);
+}
+
+TEST_F(WebView, IsBusyFromTheMomentItIsSentToAnAddress) {
+    // The capture loop may see the previous page's download end only after it has asked for
+    // the next page; then only the busy test keeps it from capturing the old page.
+    load(tile_address());
+    ASSERT_TRUE(view->navigate(server->base_address() + "/12/2075/1410.jpg"));
+    EXPECT_TRUE(view->busy());
+    ASSERT_TRUE(view->wait_until_loaded(load_timeout_ms));
+    EXPECT_FALSE(view->busy());
 }

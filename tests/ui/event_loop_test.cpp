@@ -95,6 +95,18 @@ TEST_F(EventLoop, EventRaisedOutsideTheWaitKeepsItsType) {
     EXPECT_EQ(ui::event_type(), 6);
 }
 
+TEST_F(EventLoop, WaitWithoutLimitReturnsTheNextEvent) {
+    ui::post_control_event(ui::gadget_handle(3), 5);
+    int code = 0;
+    // Window happenings may come first; the wait never returns "nothing".
+    for (int i = 0; i < 20 && code != ui::EVENT_CONTROL; ++i) {
+        code = ui::event_wait(-1);
+        EXPECT_NE(code, 0);
+    }
+    EXPECT_EQ(code, ui::EVENT_CONTROL);
+    EXPECT_EQ(ui::event_type(), 5);
+}
+
 TEST_F(EventLoop, RawMessagesComeBackAsTheirCode) {
     platform::post_message(window, platform::WM_MOUSEMOVE, 0, platform::make_wparam(5, 7));
     EXPECT_EQ(ui::event_wait(100), 0x200);

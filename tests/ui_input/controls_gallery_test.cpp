@@ -6,10 +6,13 @@
 #include <cstdlib>
 
 #include "../ui/ui_test_support.h"
+#include "imaging/image_store.h"
+#include "platform/bitmap.h"
 #include "platform/controls.h"
 #include "platform/window.h"
 #include "ui/controls.h"
 #include "ui/gadgets.h"
+#include "ui/image_control.h"
 #include "ui/windows.h"
 
 namespace {
@@ -38,9 +41,21 @@ TEST(ControlsGallery, EveryKindFitsItsRectangle) {
     ui::text_create(15, 140, 225, 120, 20, "Sunken right", 2 | 0x20000);
     ui::trackbar_create(16, 280, 10, 30, 180, 1, 10, 2 | 1);
     ui::gadget_set_state(16, 10);
+    // A picture: red across, blue down.
+    const intptr_t picture = imaging::create_image(1, 90, 90);
+    platform::bitmap* pixels = imaging::image_bitmap(1);
+    for (int y = 0; y < 90; ++y) {
+        std::uint8_t* row = pixels->row_from_top(y);
+        for (int x = 0; x < 90; ++x) {
+            row[x * 3 + 0] = static_cast<std::uint8_t>(y * 255 / 89);
+            row[x * 3 + 1] = 64;
+            row[x * 3 + 2] = static_cast<std::uint8_t>(x * 255 / 89);
+        }
+    }
+    ui::image_control_create(2, 320, 10, 250, 250, picture);
 
     ui_test::settle();
-    for (int gadget : {3, 4, 8, 9, 10, 11, 12, 13}) {
+    for (int gadget : {2, 3, 4, 8, 9, 10, 11, 12, 13, 16}) {
         GtkAllocation allocation;
         gtk_widget_get_allocation(ui::gadget_handle(gadget), &allocation);
         const platform::rect wanted = platform::child_rect(ui::gadget_handle(gadget));
@@ -56,6 +71,7 @@ TEST(ControlsGallery, EveryKindFitsItsRectangle) {
         g_object_unref(shot);
     }
     ui::windows_close_all();
+    imaging::free_all_images();
 }
 
 }  // namespace

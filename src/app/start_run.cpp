@@ -1,0 +1,65 @@
+// The START handler: reads the window, checks the area, asks for confirmation and sets up the
+// run so that the capture step begins on the next pass.
+#include "app/main_loop.h"
+#include "app/main_window.h"
+#include "app/program_state.h"
+#include "app/start_checks.h"
+#include "services/text.h"
+#include "ui/gadgets.h"
+#include "ui/message_box.h"
+
+namespace app {
+namespace {
+
+constexpr unsigned yes_no_box = 4;
+constexpr int answer_yes = 6;
+
+double read_bound(int field) { return services::text_to_real(ui::gadget_get_text(field)); }
+
+void refuse_run() {
+    ui::gadget_disable(GADGET_START, 0);
+    ui::gadget_set_text(GADGET_START, "START");
+    program.page_state = PAGE_WAITING;
+    program.run_active = 0;
+}
+
+bool refused_by(const refusal& verdict) {
+    if (!verdict.refused()) return false;
+    ui::message_box_ok(verdict.title, verdict.text);
+    refuse_run();
+    return true;
+}
+
+}  // namespace
+
+void start_handler() {
+    ui::gadget_disable(GADGET_START, 1);
+    ui::gadget_set_text(GADGET_START, "......");
+
+    program.zoom = static_cast<int8_t>(ui::gadget_get_state(GADGET_ZOOM));
+    program.bounds.lat_min = read_bound(GADGET_LAT_MIN);
+    program.bounds.lon_min = read_bound(GADGET_LON_MIN);
+    program.bounds.lat_max = read_bound(GADGET_LAT_MAX);
+    program.bounds.lon_max = read_bound(GADGET_LON_MAX);
+    program.compression = static_cast<int8_t>(ui::gadget_get_state(GADGET_COMPRESSION));
+
+    program.grid = compute_grid(program.bounds, program.zoom);
+    if (refused_by(check_start(program.bounds, program.zoom, program.grid))) return;
+
+    const std::string question = confirmation_text(tile_count(program.grid));
+    if (ui::message_box("Download?", question, yes_no_box) != answer_yes) {
+        refuse_run();
+        return;
+    }
+    // The count above is shown in full whatever its size; only now is it clear that the user
+    // wants the run, and a mosaic the image store cannot hold is refused with a reason.
+    if (refused_by(check_canvas(program.grid))) return;
+
+    program.tile_x = program.grid.first_column;
+    program.tile_y = program.grid.bottom_row;
+    program.preview_row = 1;
+    program.run_active = 1;
+    program.page_state = PAGE_FINISHED;
+}
+
+}  // namespace app

@@ -1,0 +1,38 @@
+#include "app/tile_capture.h"
+
+#include "app/main_window.h"
+#include "imaging/drawing.h"
+#include "imaging/image_files.h"
+#include "imaging/image_store.h"
+#include "imaging/jpeg_codec.h"
+#include "imaging/regions.h"
+#include "services/files.h"
+#include "platform/print_window.h"
+#include "ui/gadgets.h"
+
+namespace app {
+
+int capture_tile() {
+    imaging::register_jpeg_encoder();
+    services::remove_file("c:\\Screenshot.jpg");
+
+    GtkWidget* panel = ui::gadget_handle(GADGET_BROWSER);
+    int width = 0;
+    int height = 0;
+    platform::client_size(panel, width, height);
+    imaging::create_image(capture_image, width, height, 24);
+    platform::device_context* dc = imaging::begin_drawing(imaging::image_target(capture_image));
+    // Synchronous: the panel has painted itself into the image before the pass ends. A hidden
+    // panel paints nothing and the capture stays black.
+    platform::print_window(panel, dc,
+                           platform::PRF_CHECKVISIBLE | platform::PRF_CLIENT | platform::PRF_ERASEBKGND |
+                               platform::PRF_CHILDREN);
+    imaging::end_drawing();
+
+    imaging::save_image(capture_image, "c:\\Screenshot.jpg", imaging::jpeg_encoder, 0);
+    imaging::copy_region(capture_image, tile_image, tile_left, tile_top, tile_size, tile_size);
+    imaging::save_image(tile_image, "C:/essai.jpg", imaging::jpeg_encoder, 0);
+    return 0;
+}
+
+}  // namespace app

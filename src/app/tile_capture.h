@@ -1,0 +1,16 @@
+#pragma once
+// Turns the page that browser panel 1 shows right now into the 256 x 256 tile image.
+
+namespace app {
+
+constexpr int capture_image = 0;  // the panel's whole client area
+constexpr int tile_image = 1;     // the tile cut out of it
+constexpr int tile_left = 10;     // where a tile page shows its image inside the panel
+constexpr int tile_top = 15;
+constexpr int tile_size = 256;
+
+// Renders the panel into image 0 and cuts image 1 at (10, 15); writes the two diagnostic
+// files "c:\Screenshot.jpg" and "C:/essai.jpg" on the way. Returns 0.
+int capture_tile();
+
+}  // namespace app

@@ -1,0 +1,210 @@
+// Whole capture runs against the local tile server: the mosaic must show exactly the area it
+// claims, with the world and projection files that place it.
+#include <algorithm>
+#include <cstdio>
+#include <cmath>
+#include <filesystem>
+
+#include "app/preview_and_mosaic.h"
+#include "app/preview_layout.h"
+#include "app/world_file.h"
+#include "jpeg_memory.h"
+#include "pattern.h"
+#include "platform/paths.h"
+#include "program_driver.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+using app_test::program_driver;
+namespace fs = std::filesystem;
+
+class CaptureRun : public program_driver {
+protected:
+    // Starts the program on `bounds`, presses START at `zoom` and answers Yes.
+    void start_run(const app::area& bounds, int zoom, int compression = 10) {
+        ASSERT_TRUE(start({"nofile", std::to_string(bounds.lat_min), std::to_string(bounds.lat_max),
+                           std::to_string(bounds.lon_min), std::to_string(bounds.lon_max)}));
+        move_trackbar(app::GADGET_ZOOM, zoom);
+        move_trackbar(app::GADGET_COMPRESSION, compression);
+        run_for(50);
+        answers = {answer_yes};
+        click_start();
+        ASSERT_TRUE(run_until([] { return app::program.run_active == 1; }, 5000));
+    }
+
+    static std::vector<fs::path> output_files(const std::string& extension) {
+        std::vector<fs::path> files;
+        const fs::path folder = platform::native_path(app::output_folder);
+        if (!fs::is_directory(folder)) return files;
+        for (const auto& entry : fs::directory_iterator(folder)) {
+            if (entry.path().extension() == extension) files.push_back(entry.path());
+        }
+        return files;
+    }
+
+    static std::vector<std::string> drive_c_files() {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(platform::native_path("C:/"))) {
+            if (entry.is_regular_file()) names.push_back(entry.path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    // Mean absolute difference between the mosaic and the pattern over the area the grid says
+    // it shows; also how bright the pattern's grid lines come out where the grid puts them.
+    struct pattern_match {
+        double mean_error = 0;
+        double grid_line_level = 0;
+    };
+    static pattern_match compare_with_pattern(const tileserver::rgb_image& mosaic, const app::tile_grid& grid,
+                                              int zoom) {
+        const int64_t left = int64_t{grid.first_column} * 256 + grid.west_offset;
+        const int64_t top = int64_t{grid.top_row} * 256 + grid.north_offset;
+        double error = 0;
+        double line_level = 0;
+        int64_t line_pixels = 0;
+        for (int y = 0; y < mosaic.height; ++y) {
+            for (int x = 0; x < mosaic.width; ++x) {
+                const tileserver::rgb expected = tileserver::pattern_colour(left + x, top + y, zoom);
+                const std::uint8_t* got = mosaic.at(x, y);
+                error += std::abs(got[0] - expected.red) + std::abs(got[1] - expected.green) +
+                         std::abs(got[2] - expected.blue);
+                if ((left + x) % 256 == 0) {
+                    line_level += (got[0] + got[1] + got[2]) / 3.0;
+                    ++line_pixels;
+                }
+            }
+        }
+        return {error / (3.0 * mosaic.width * mosaic.height), line_pixels ? line_level / static_cast<double>(line_pixels) : 0};
+    }
+};
+
+TEST_F(CaptureRun, ParisAtZoom12GivesTheExactAreaAndItsWorldFile) {
+    start_server();
+    const app::area paris{48.8, 48.9, 2.3, 2.4};
+    start_run(paris, 12);
+    ASSERT_TRUE(run_until([&] { return run_finished(); }, 60000));
+    EXPECT_EQ(boxes.size(), 1u);  // only the confirmation
+
+    const auto images = output_files(".jpg");
+    ASSERT_EQ(images.size(), 1u);
+    const app::tile_grid grid = app::compute_grid(paris, 12);
+    const app::rectangle cut = app::mosaic_cut(grid);
+    std::string bytes;
+    ASSERT_TRUE(tileserver::read_whole_file(images[0].string(), bytes));
+    tileserver::rgb_image mosaic;
+    ASSERT_TRUE(tileserver::decode_jpeg(bytes, mosaic));
+    EXPECT_EQ(mosaic.width, cut.width);
+    EXPECT_EQ(mosaic.height, cut.height);
+
+    const pattern_match match = compare_with_pattern(mosaic, grid, 12);
+    RecordProperty("mean_error", std::to_string(match.mean_error));
+    std::printf("mosaic %dx%d: mean error %.2f, grid line level %.1f\n", mosaic.width, mosaic.height,
+                match.mean_error, match.grid_line_level);
+    EXPECT_LT(match.mean_error, 6.0);
+    EXPECT_GT(match.grid_line_level, 180.0);  // the white tile edge falls where the grid says
+
+    fs::path base = images[0];
+    base.replace_extension();
+    const auto lines = app::world_file_lines(paris, cut.width, cut.height);
+    std::string world;
+    for (const auto& line : lines) world += line + "\r\n";
+    EXPECT_EQ(test_support::read_file(base.string() + ".jgw"), world);
+    EXPECT_EQ(test_support::read_file(base.string() + ".prj"), std::string(app::projection_line) + "\r\n");
+
+    // Only the black preview file is left of the run's temporary files.
+    EXPECT_EQ(drive_c_files(), (std::vector<std::string>{"shot.jpg"}));
+    const std::string preview = test_support::read_file(platform::native_path("C:/shot.jpg"));
+    ASSERT_EQ(preview.size(), 188054u);
+    EXPECT_EQ(preview.substr(0, 2), "BM");
+    EXPECT_TRUE(std::all_of(preview.begin() + 54, preview.end(), [](char c) { return c == 0; }));
+
+    EXPECT_EQ(text_of(app::GADGET_STATUS), "Ready..........");
+    EXPECT_EQ(text_of(app::GADGET_START), "START");
+    EXPECT_TRUE(gtk_widget_get_sensitive(ui::gadget_handle(app::GADGET_START)));
+    EXPECT_EQ(ui::gadget_get_state(app::GADGET_PROGRESS), 0);
+
+    EXPECT_TRUE(close_window());
+    EXPECT_TRUE(drive_c_files().empty());
+}
+
+TEST_F(CaptureRun, OneHundredFortyTilesAtZoom15) {
+    start_server();
+    const app::area paris{48.8, 48.9, 2.3, 2.4};
+    start_run(paris, 15, 5);
+    EXPECT_EQ(boxes.at(0).text, "140 files to download - Are you sure ?");
+    ASSERT_TRUE(run_until([&] { return run_finished(); }, 240000));
+    const auto images = output_files(".jpg");
+    ASSERT_EQ(images.size(), 1u);
+    std::string bytes;
+    ASSERT_TRUE(tileserver::read_whole_file(images[0].string(), bytes));
+    tileserver::rgb_image mosaic;
+    ASSERT_TRUE(tileserver::decode_jpeg(bytes, mosaic));
+    const app::tile_grid grid = app::compute_grid(paris, 15);
+    EXPECT_EQ(mosaic.width, app::mosaic_cut(grid).width);
+    EXPECT_EQ(mosaic.height, app::mosaic_cut(grid).height);
+    EXPECT_LT(compare_with_pattern(mosaic, grid, 15).mean_error, 12.0);  // compression 5
+    EXPECT_EQ(drive_c_files(), (std::vector<std::string>{"shot.jpg"}));
+}
+
+TEST_F(CaptureRun, ClosingMidRunDeletesExactlyTheFilesWrittenSoFar) {
+    start_server();
+    start_run(app::area{48.8, 48.9, 2.3, 2.4}, 15);
+    ASSERT_TRUE(run_until([] { return app::program.capture_count >= 7; }, 60000));
+    // A stranger's file with a tile-like number stays.
+    ASSERT_TRUE(test_support::write_file(platform::native_path("C:/") + "/500.jpg", "not ours"));
+    const int32_t written = app::program.capture_count;
+    for (int32_t i = 0; i < written; ++i) {
+        EXPECT_TRUE(fs::exists(platform::native_path(app::tile_file_name(i)))) << i;
+    }
+    EXPECT_TRUE(close_window());
+    EXPECT_EQ(drive_c_files(), (std::vector<std::string>{"500.jpg"}));
+    EXPECT_TRUE(output_files(".jpg").empty());
+}
+
+TEST_F(CaptureRun, ErrorPagesStillGiveACompleteRun) {
+    for (const bool html : {false, true}) {
+        tileserver::server_options options = pattern_options();
+        if (html) {
+            options.html_instead = true;
+        } else {
+            options.status = 404;
+        }
+        start_server(options);
+        boxes.clear();
+        start_run(app::area{48.8, 48.9, 2.3, 2.4}, 12);
+        ASSERT_TRUE(run_until([&] { return run_finished(); }, 60000)) << (html ? "html" : "404");
+        EXPECT_EQ(output_files(".jpg").size(), 1u);
+        EXPECT_EQ(output_files(".jgw").size(), 1u);
+        EXPECT_EQ(boxes.size(), 1u);
+        app::shut_down();
+        started = false;
+        fs::remove_all(platform::native_path("C:/Lomtra-SAT"));
+        run_for(0);
+    }
+}
+
+TEST_F(CaptureRun, ATileThatNeverComesEndsTheRunWithAnError) {
+    tileserver::server_options options = pattern_options();
+    options.hang = true;
+    start_server(options);
+    app::tile_page_patience = {1500, 3};
+    start_run(app::area{48.8, 48.9, 2.3, 2.4}, 12);
+    const auto began = std::chrono::steady_clock::now();
+    ASSERT_TRUE(run_until([&] { return boxes.size() == 2; }, 30000));
+    const auto waited = std::chrono::steady_clock::now() - began;
+    EXPECT_GE(waited, std::chrono::milliseconds(3 * 1500));
+    EXPECT_EQ(boxes[1].title, "Error");
+    EXPECT_NE(boxes[1].text.find("x = 2074, y = 1410, zoom = 12"), std::string::npos) << boxes[1].text;
+    ASSERT_TRUE(run_until([&] { return run_finished(); }, 5000));
+    EXPECT_EQ(text_of(app::GADGET_START), "START");
+    EXPECT_EQ(text_of(app::GADGET_STATUS), "Ready..........");
+    EXPECT_TRUE(output_files(".jpg").empty());
+    // What the run wrote is gone; the preview file is the cleared black one.
+    EXPECT_EQ(drive_c_files(), (std::vector<std::string>{"shot.jpg"}));
+    app::tile_page_patience = {};
+}
+
+}  // namespace

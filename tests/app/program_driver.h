@@ -1,0 +1,133 @@
+#pragma once
+// Drives the real program in-process: its main window, its main loop, a local tile server on
+// loopback and a stand-in for the person who answers the message boxes.
+#include <gtk/gtk.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/capture_loop.h"
+#include "app/main_loop.h"
+#include "app/main_window.h"
+#include "app/output_files.h"
+#include "app/program_state.h"
+#include "app/startup.h"
+#include "options.h"
+#include "platform/message_dialog_testing.h"
+#include "tile_server.h"
+#include "ui/gadgets.h"
+#include "ui/windows.h"
+
+namespace app_test {
+
+struct shown_box {
+    std::string title;
+    std::string text;
+    unsigned flags;
+};
+
+class program_driver : public testing::Test {
+protected:
+    static constexpr int answer_ok = 1;
+    static constexpr int answer_yes = 6;
+    static constexpr int answer_no = 7;
+
+    // Starts the tile server (pattern tiles unless told otherwise) and points the program at it.
+    void start_server(tileserver::server_options options = pattern_options()) {
+        options.bind = "127.0.0.1";
+        options.port = 0;
+        server = std::make_unique<tileserver::tile_server>(options);
+        std::string error;
+        ASSERT_GT(server->open(error), 0) << error;
+        server->start();
+        setenv("LOMTRA_SAT_TILE_SERVER", server->base_address().c_str(), 1);
+        const std::string site = "127.0.0.1:" + std::to_string(server->port());
+        setenv("LOMTRA_SAT_SITE", site.c_str(), 1);
+    }
+
+    static tileserver::server_options pattern_options() {
+        tileserver::server_options options;
+        options.source = tileserver::source_kind::pattern;
+        return options;
+    }
+
+    // Starts the program with these words after its name; boxes are answered from `answers`
+    // (OK for boxes with one button when the queue is empty).
+    bool start(const std::vector<std::string>& words) {
+        platform::set_message_dialog_responder([this](const platform::message_dialog_request& box) {
+            boxes.push_back({box.title, box.text, box.flags});
+            if (answers.empty()) return answer_ok;
+            const int answer = answers.front();
+            answers.pop_front();
+            return answer;
+        });
+        app::open_finished_mosaic = [](std::string_view) { return 1; };
+        std::vector<const char*> argv = {"lomtra-sat"};
+        for (const std::string& word : words) argv.push_back(word.c_str());
+        started = app::start_program(static_cast<int>(argv.size()), argv.data());
+        return started;
+    }
+
+    void TearDown() override {
+        if (started) app::shut_down();
+        platform::set_message_dialog_responder({});
+        server.reset();
+    }
+
+    // Runs passes of the main loop until `done` holds (true), the loop ends or time runs out.
+    bool run_until(const std::function<bool()>& done, int timeout_ms = 20000) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+        while (!done()) {
+            if (loop_ended || std::chrono::steady_clock::now() > end) return false;
+            loop_ended = !app::main_loop_pass();
+        }
+        return true;
+    }
+
+    // Lets the window settle: passes for about `ms` milliseconds.
+    void run_for(int ms) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+        run_until([&] { return std::chrono::steady_clock::now() > end; }, ms + 1000);
+    }
+
+    void click_start() { gtk_button_clicked(GTK_BUTTON(ui::gadget_handle(app::GADGET_START))); }
+
+    void type_into(int field, const std::string& text) {
+        gtk_entry_set_text(GTK_ENTRY(ui::gadget_handle(field)), text.c_str());
+    }
+
+    void move_trackbar(int trackbar, int position) {
+        gtk_range_set_value(GTK_RANGE(ui::gadget_handle(trackbar)), position);
+    }
+
+    void set_area(double lat_min, double lat_max, double lon_min, double lon_max) {
+        type_into(app::GADGET_LAT_MIN, std::to_string(lat_min));
+        type_into(app::GADGET_LAT_MAX, std::to_string(lat_max));
+        type_into(app::GADGET_LON_MIN, std::to_string(lon_min));
+        type_into(app::GADGET_LON_MAX, std::to_string(lon_max));
+    }
+
+    // Asks to close the window as the window manager's close box does; true once the loop ended.
+    bool close_window() {
+        gtk_window_close(GTK_WINDOW(ui::window_handle(app::main_window_number)));
+        return run_until([] { return false; }, 5000) || loop_ended;
+    }
+
+    bool run_finished() const { return app::program.run_active == 0 && app::program.capture_count == 0; }
+
+    std::string text_of(int gadget) { return ui::gadget_get_text(gadget); }
+
+    std::unique_ptr<tileserver::tile_server> server;
+    std::deque<int> answers;
+    std::vector<shown_box> boxes;
+    bool started = false;
+    bool loop_ended = false;
+};
+
+}  // namespace app_test
