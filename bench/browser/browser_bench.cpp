@@ -1,5 +1,6 @@
-// How fast the browser view takes a tile from the local tile server: navigate, wait for the
-// end of the load, wait until it is no longer busy, render it into a device context.
+// How fast a browser panel takes a tile from the local tile server, the way the capture loop
+// drives it: set its address, wait for the download-end event, wait until the busy attribute
+// reads 0, print the panel into a device context.
 // Run under a display (xvfb-run -a bench/bench_browser [tiles]).
 //
 // Reference: the same tiles fetched over HTTP and decoded directly, in this process, which is
@@ -16,8 +17,13 @@
 #include "pattern.h"
 #include "platform/bitmap.h"
 #include "platform/device_context.h"
-#include "platform/web_view.h"
+#include "platform/gtk_session.h"
+#include "platform/print_window.h"
 #include "tile_server.h"
+#include "ui/browser_panel.h"
+#include "ui/events.h"
+#include "ui/gadgets.h"
+#include "ui/windows.h"
 
 namespace {
 
@@ -32,13 +38,21 @@ std::string tile_path(int i) {
            std::to_string(1410 + i / 10) + "&z=12&s=Gal";
 }
 
-// Iterates the main loop until `done` holds or five seconds pass.
-template <typename Condition>
-bool iterate_until(Condition done) {
+// Runs the program's event loop until panel 1 reports the end of a download (at most 5 s).
+bool wait_for_download_end() {
     const auto start = clock_type::now();
-    while (!done()) {
+    while (ms_since(start) < 5000)
+        if (ui::event_wait(100) == ui::EVENT_CONTROL && ui::event_gadget() == 1 &&
+            ui::event_type() == ui::BROWSER_EVENT_DOWNLOAD_END)
+            return true;
+    return false;
+}
+
+bool wait_until_not_busy() {
+    const auto start = clock_type::now();
+    while (ui::gadget_get_attribute(1, ui::BROWSER_BUSY) != 0) {
         if (ms_since(start) > 5000) return false;
-        g_main_context_iteration(nullptr, FALSE);
+        ui::event_wait(0);
     }
     return true;
 }
@@ -47,7 +61,7 @@ bool iterate_until(Condition done) {
 
 int main(int argc, char** argv) {
     const int tiles = argc > 1 ? std::atoi(argv[1]) : 100;
-    if (tiles <= 0 || !gtk_init_check(&argc, &argv)) {
+    if (tiles <= 0 || !platform::ensure_gtk()) {
         std::fprintf(stderr, "usage: bench_browser [tiles] (needs a display)\n");
         return 2;
     }
@@ -72,15 +86,9 @@ int main(int argc, char** argv) {
     }
     const double reference_ms = ms_since(start) / tiles;
 
-    GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
-    GtkWidget* fixed = gtk_fixed_new();
-    gtk_container_add(GTK_CONTAINER(window), fixed);
-    auto view = platform::web_view::create(fixed, 0, 0, 500, 400);
-    int finished = 0;
-    view->callbacks().load_finished = [&] { ++finished; };
-    gtk_widget_show_all(window);
-    view->navigate("about:blank");
-    view->wait_until_loaded(10000);
+    ui::window_open(0, 0, 0, 1024, 710, "bench_browser", 0xCA0001);
+    GtkWidget* panel = ui::browser_panel_create(1, 0, 0, 500, 400, "");
+    if (!panel) return 1;
 
     platform::bitmap* capture = platform::create_section_bitmap(500, 400, 24);
     platform::device_context* dc = platform::create_memory_dc();
@@ -91,15 +99,14 @@ int main(int argc, char** argv) {
     start = clock_type::now();
     for (int i = 0; i < tiles; ++i) {
         const auto step = clock_type::now();
-        const int before = finished;
-        view->navigate(server.base_address() + tile_path(i));
-        if (!iterate_until([&] { return finished > before; })) ++failures;
+        ui::gadget_set_text(1, server.base_address() + tile_path(i));
+        if (!wait_for_download_end()) ++failures;
         to_finished += ms_since(step);
         const auto idle = clock_type::now();
-        if (!iterate_until([&] { return !view->busy(); })) ++failures;
+        if (!wait_until_not_busy()) ++failures;
         to_idle += ms_since(idle);
         const auto render = clock_type::now();
-        if (!view->render(dc)) ++failures;
+        if (!platform::print_window(panel, dc, 0x1D)) ++failures;
         rendering += ms_since(render);
         // A render that still shows the previous tile would be a wrong capture, not a slow one.
         const tileserver::rgb want =
@@ -116,14 +123,13 @@ int main(int argc, char** argv) {
     std::printf("  mean navigate -> end -> not busy -> render %8.2f ms\n", mean_ms);
     std::printf("    navigate -> download end                 %8.2f ms\n", to_finished / tiles);
     std::printf("    download end -> not busy                 %8.2f ms\n", to_idle / tiles);
-    std::printf("    render into the device context           %8.2f ms\n", rendering / tiles);
+    std::printf("    print into the device context            %8.2f ms\n", rendering / tiles);
     std::printf("  reference (HTTP fetch + JPEG decode)       %8.2f ms\n", reference_ms);
     std::printf("  ratio browser / reference                  %8.1f\n", mean_ms / reference_ms);
 
     platform::select_bitmap(dc, nullptr);
     platform::delete_dc(dc);
     platform::delete_bitmap(capture);
-    view.reset();
-    gtk_widget_destroy(window);
+    ui::windows_close_all();
     return failures == 0 && stale == 0 ? 0 : 1;
 }

@@ -15,6 +15,7 @@ constexpr const char* CLASSIC_CSS = R"css(
   -gtk-icon-shadow: none;
   outline-width: 1px;
   outline-offset: -4px;
+  transition: none;  /* classic controls change state at once, without fading */
 }
 .lomtra-client button {
   min-height: 0; min-width: 0; padding: 0 4px;

@@ -40,12 +40,30 @@ void set_cairo_colour(cairo_t* cr, int colour) {
     cairo_set_source_rgb(cr, (colour & 0xFF) / 255.0, ((colour >> 8) & 0xFF) / 255.0, ((colour >> 16) & 0xFF) / 255.0);
 }
 
+// True when the area being drawn lies inside one control: the control repaints itself (a
+// blinking caret, a web page), which does not erase the window's background.
+bool only_a_control_is_drawn(GtkWidget* client, cairo_t* cr) {
+    double left = 0, top = 0, right = 0, bottom = 0;
+    cairo_clip_extents(cr, &left, &top, &right, &bottom);
+    GList* children = gtk_container_get_children(GTK_CONTAINER(client));
+    bool inside = false;
+    for (GList* item = children; item && !inside; item = item->next) {
+        GtkAllocation area;
+        gtk_widget_get_allocation(GTK_WIDGET(item->data), &area);
+        inside = gtk_widget_get_visible(GTK_WIDGET(item->data)) && left >= area.x && top >= area.y &&
+                 right <= area.x + area.width && bottom <= area.y + area.height;
+    }
+    g_list_free(children);
+    return inside;
+}
+
 // Background erase: runs before the client area draws its controls.
-gboolean on_client_draw(GtkWidget*, cairo_t* cr, gpointer window) {
+gboolean on_client_draw(GtkWidget* client, cairo_t* cr, gpointer window) {
     window_data* data = data_of(GTK_WIDGET(window));
     if (!data) return FALSE;
     set_cairo_colour(cr, data->background == -1 ? BUTTON_FACE_COLOUR : data->background);
     cairo_paint(cr);
+    if (only_a_control_is_drawn(client, cr)) return FALSE;
     ++data->paint_count;
     post_message(GTK_WIDGET(window), WM_ERASEBKGND, 0, 0);
     return FALSE;

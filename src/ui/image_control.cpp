@@ -103,6 +103,7 @@ gboolean on_button_press(GtkWidget* widget, GdkEventButton* event, gpointer) {
         data.down_x = event->x;
         data.down_y = event->y;
     } else if (event->button == 1 && event->type == GDK_2BUTTON_PRESS) {
+        data.left_held = false;  // the second press of a double click is no click of its own
         post_control_event(widget, IMAGE_EVENT_LEFT_DOUBLE_CLICK);
     } else if (event->button == 3 && event->type == GDK_2BUTTON_PRESS) {
         data.after_right_double_click = true;

@@ -81,9 +81,13 @@ TEST(WindowPlacement, CentringRules) {
 
 TEST_F(Windows, ReopeningANumberReplacesTheWindow) {
     GtkWidget* first = ui::window_open(0, 0, 0, 100, 100, "One", MAIN_WINDOW_FLAGS);
+    bool first_destroyed = false;
+    g_signal_connect(first, "destroy", G_CALLBACK(+[](GtkWidget*, gpointer flag) { *static_cast<bool*>(flag) = true; }),
+                     &first_destroyed);
     GtkWidget* second = ui::window_open(0, 0, 0, 100, 100, "Two", MAIN_WINDOW_FLAGS);
     EXPECT_NE(second, nullptr);
-    EXPECT_FALSE(platform::is_window(first));
+    EXPECT_TRUE(first_destroyed);
+    EXPECT_STREQ(gtk_window_get_title(GTK_WINDOW(second)), "Two");
     EXPECT_EQ(ui::window_handle(0), second);
     EXPECT_EQ(ui::window_number_of(second), 0);
 }

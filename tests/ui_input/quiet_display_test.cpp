@@ -75,4 +75,15 @@ TEST_F(QuietDisplay, SameWindowColourTwiceDoesNotRepaint) {
     g_object_unref(shot);
 }
 
+TEST_F(QuietDisplay, AControlRepaintingItselfDoesNotEraseTheWindow) {
+    ASSERT_NE(ui::button_create(3, 10, 10, 120, 30, "START"), nullptr);
+    ui_test::settle();
+    gtk_widget_queue_draw(ui::gadget_handle(3));
+    auto seen = ui_test::settle(300);
+    EXPECT_TRUE(std::none_of(seen.begin(), seen.end(), [](const auto& e) { return e.code == ui::EVENT_REPAINT; }));
+    platform::invalidate(window);
+    seen = ui_test::settle(300);
+    EXPECT_TRUE(std::any_of(seen.begin(), seen.end(), [](const auto& e) { return e.code == ui::EVENT_REPAINT; }));
+}
+
 }  // namespace
