@@ -17,6 +17,7 @@ int main(int argc, char** argv) {
     setenv("XDG_CACHE_HOME", sandbox->file("cache").c_str(), 1);
     setenv("XDG_CONFIG_HOME", sandbox->file("config").c_str(), 1);
     setenv("GDK_SCALE", "1", 1);
+    setenv("NO_AT_BRIDGE", "1", 1);  // no accessibility bus in a test session
 
     testing::InitGoogleTest(&argc, argv);
     const int result = RUN_ALL_TESTS();

@@ -1,0 +1,174 @@
+// The shipped lomtra-sat binary, driven through the display with real clicks and key presses,
+// against lomtra-tileserver on loopback; closed as a window manager's close box would.
+#include <glib.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/temp_dir.h"
+#include "x11_close.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using std::chrono::steady_clock;
+
+std::string binary_dir() { return LOMTRA_TEST_BINARY_DIR; }
+
+// Runs a command to its end; its standard output, or nullopt-like "" with ok=false.
+bool run(const std::vector<std::string>& words, std::string* output = nullptr) {
+    std::vector<char*> argv;
+    for (const std::string& word : words) argv.push_back(const_cast<char*>(word.c_str()));
+    argv.push_back(nullptr);
+    gchar* out = nullptr;
+    gint status = 0;
+    const gboolean ran = g_spawn_sync(nullptr, argv.data(), nullptr, G_SPAWN_SEARCH_PATH, nullptr, nullptr,
+                                      &out, nullptr, &status, nullptr);
+    if (output && out) *output = out;
+    g_free(out);
+    return ran && g_spawn_check_wait_status(status, nullptr);
+}
+
+// A program started in the background with its standard output in a file.
+struct background_process {
+    GPid pid = 0;
+    ~background_process() { stop(); }
+    bool start(const std::vector<std::string>& words, const std::string& output_file) {
+        std::string command;
+        std::vector<char*> argv;
+        for (const std::string& word : words) argv.push_back(const_cast<char*>(word.c_str()));
+        argv.push_back(nullptr);
+        gint out = -1;
+        if (!g_spawn_async_with_pipes(nullptr, argv.data(), nullptr, G_SPAWN_DO_NOT_REAP_CHILD, nullptr, nullptr,
+                                      &pid, nullptr, &out, nullptr, nullptr)) {
+            return false;
+        }
+        // Copy what the program prints into the file on a thread of its own.
+        std::thread([out, output_file] {
+            FILE* file = std::fopen(output_file.c_str(), "w");
+            char buffer[256];
+            ssize_t got;
+            while ((got = read(out, buffer, sizeof buffer)) > 0) {
+                if (file) {
+                    std::fwrite(buffer, 1, static_cast<size_t>(got), file);
+                    std::fflush(file);
+                }
+            }
+            if (file) std::fclose(file);
+            close(out);
+        }).detach();
+        return true;
+    }
+    // Exit status once the process has ended within timeout_ms, else -1.
+    int wait_for_exit(int timeout_ms) {
+        const auto end = steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+        while (pid && steady_clock::now() < end) {
+            int status = 0;
+            if (waitpid(pid, &status, WNOHANG) == pid) {
+                pid = 0;
+                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return -1;
+    }
+    void stop() {
+        if (!pid) return;
+        kill(pid, SIGTERM);
+        if (wait_for_exit(5000) < 0) {
+            kill(pid, SIGKILL);
+            wait_for_exit(5000);
+        }
+    }
+};
+
+bool wait_until(const std::function<bool()>& done, int timeout_ms) {
+    const auto end = steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+    while (!done()) {
+        if (steady_clock::now() > end) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return true;
+}
+
+TEST(RealProgram, StartYesAndCloseWithRealInput) {
+    gchar* xdotool = g_find_program_in_path("xdotool");
+    if (!xdotool) GTEST_SKIP() << "xdotool is not installed";
+    g_free(xdotool);
+    const std::string bin = binary_dir();
+    ASSERT_FALSE(bin.empty());
+    test_support::temp_dir scratch;
+
+    background_process server;
+    const std::string server_log = scratch.file("server.txt");
+    ASSERT_TRUE(server.start({bin + "/tools/tile-server/lomtra-tileserver", "--pattern", "--port", "0", "--log",
+                              scratch.file("requests.txt")},
+                             server_log));
+    std::string address;
+    ASSERT_TRUE(wait_until([&] {
+        const std::string text = test_support::read_file(server_log);
+        const auto at = text.find("serving on ");
+        if (at == std::string::npos || text.find('\n', at) == std::string::npos) return false;
+        address = text.substr(at + 11, text.find('\n', at) - at - 11);
+        return true;
+    }, 10000));
+    setenv("LOMTRA_SAT_TILE_SERVER", address.c_str(), 1);
+    setenv("LOMTRA_SAT_SITE", address.substr(7).c_str(), 1);
+
+    // Six tiles at the trackbar's starting zoom, 5.
+    background_process program;
+    ASSERT_TRUE(program.start({bin + "/lomtra-sat", "nofile", "40", "50", "0", "20"}, scratch.file("out.txt")));
+    std::string window;
+    ASSERT_TRUE(run({"timeout", "30", "xdotool", "search", "--sync", "--onlyvisible", "--name",
+                     "^Lomtra-Systems / Kestrom$"},
+                    &window));
+    window = window.substr(0, window.find('\n'));
+    // The window shows before its controls exist; the last control made is the panel that asks
+    // for "publicite1.html".
+    ASSERT_TRUE(wait_until(
+        [&] { return test_support::read_file(scratch.file("requests.txt")).find("publicite1.html") != std::string::npos; },
+        60000));
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+
+    // START sits at (525, 450) of the window's client area, 250 x 40. Screen coordinates: a
+    // bare display has no window manager to make "relative to the window" reliable.
+    std::string geometry;
+    ASSERT_TRUE(run({"xdotool", "getwindowgeometry", "--shell", window}, &geometry));
+    const auto value = [&](const std::string& key) {
+        const auto at = geometry.find(key + "=");
+        return at == std::string::npos ? 0 : std::atoi(geometry.c_str() + at + key.size() + 1);
+    };
+    const std::string start_x = std::to_string(value("X") + 650);
+    const std::string start_y = std::to_string(value("Y") + 470);
+    ASSERT_TRUE(run({"xdotool", "mousemove", start_x, start_y, "click", "1"}));
+    std::string box;
+    std::string names;
+    run({"xdotool", "search", "--onlyvisible", "--name", ".*", "getwindowname", "%@"}, &names);
+    ASSERT_TRUE(run({"timeout", "20", "xdotool", "search", "--sync", "--onlyvisible", "--name", "^Download\\?$"},
+                    &box)) << names << geometry << " click at " << start_x << "," << start_y;
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    ASSERT_TRUE(run({"xdotool", "key", "Return"}));  // Yes is the default button
+
+    const fs::path output = fs::path(test_support::drive_c_root()) / "Lomtra-SAT";
+    ASSERT_TRUE(wait_until([&] {
+        if (!fs::is_directory(output)) return false;
+        int files = 0;
+        for (const auto& entry : fs::directory_iterator(output)) files += entry.is_regular_file();
+        return files == 3;
+    }, 60000));
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+
+    ASSERT_TRUE(request_close(std::stoul(window)));
+    EXPECT_EQ(program.wait_for_exit(15000), 0);
+    for (const auto& entry : fs::directory_iterator(test_support::drive_c_root())) {
+        EXPECT_FALSE(entry.is_regular_file()) << entry.path();  // no temporary file is left
+    }
+}
+
+}  // namespace
