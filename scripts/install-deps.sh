@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that Lomtra-SAT needs and that are not there yet.
-# Usage: scripts/install-deps.sh build|test|run
+# Usage: scripts/install-deps.sh build|test|run|bench
 # apt-get runs only when a package is missing, so a prepared machine is left alone.
 set -euo pipefail
 
@@ -8,12 +8,15 @@ build_packages=(cmake make g++ pkg-config libjpeg62-turbo-dev libgtk-3-dev libwe
                 libcpp-httplib-dev fonts-dejavu-core xplanet-images)
 test_packages=(libgtest-dev libgmock-dev xvfb xauth xdotool xplanet-images)
 run_packages=(xvfb xauth x11-apps imagemagick xplanet-images)
+# gdal-bin gives the capture benchmark its reference tool.
+bench_packages=(xvfb xauth gdal-bin)
 
 case "${1:-build}" in
   build) wanted=("${build_packages[@]}") ;;
   test)  wanted=("${build_packages[@]}" "${test_packages[@]}") ;;
   run)   wanted=("${build_packages[@]}" "${run_packages[@]}") ;;
-  *) echo "usage: $0 build|test|run" >&2; exit 2 ;;
+  bench) wanted=("${build_packages[@]}" "${bench_packages[@]}") ;;
+  *) echo "usage: $0 build|test|run|bench" >&2; exit 2 ;;
 esac
 
 missing=()

@@ -15,7 +15,12 @@ namespace app {
 int capture_tile() {
     imaging::register_jpeg_encoder();
     services::remove_file("c:\\Screenshot.jpg");
+    render_panel();
+    cut_tile();
+    return 0;
+}
 
+void render_panel() {
     GtkWidget* panel = ui::gadget_handle(GADGET_BROWSER);
     int width = 0;
     int height = 0;
@@ -28,11 +33,12 @@ int capture_tile() {
                            platform::PRF_CHECKVISIBLE | platform::PRF_CLIENT | platform::PRF_ERASEBKGND |
                                platform::PRF_CHILDREN);
     imaging::end_drawing();
+}
 
+void cut_tile() {
     imaging::save_image(capture_image, "c:\\Screenshot.jpg", imaging::jpeg_encoder, 0);
     imaging::copy_region(capture_image, tile_image, tile_left, tile_top, tile_size, tile_size);
     imaging::save_image(tile_image, "C:/essai.jpg", imaging::jpeg_encoder, 0);
-    return 0;
 }
 
 }  // namespace app

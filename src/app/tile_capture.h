@@ -13,4 +13,10 @@ constexpr int tile_size = 256;
 // files "c:\Screenshot.jpg" and "C:/essai.jpg" on the way. Returns 0.
 int capture_tile();
 
+// The two halves of a capture, apart so that their costs can be measured apart.
+// Renders the panel's client area into image 0.
+void render_panel();
+// Writes image 0 to "c:\Screenshot.jpg", cuts the tile into image 1 and writes "C:/essai.jpg".
+void cut_tile();
+
 }  // namespace app
