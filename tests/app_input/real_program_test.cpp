@@ -1,5 +1,6 @@
 // The shipped lomtra-sat binary, driven through the display with real clicks and key presses,
-// against lomtra-tileserver on loopback; closed as a window manager's close box would.
+// against lomtra-tileserver --pattern on loopback: the mosaic it writes is checked pixel by
+// pixel, then it is closed as a window manager's close box would.
 #include <glib.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -11,6 +12,9 @@
 #include <thread>
 #include <vector>
 
+#include "app/pattern_match.h"
+#include "app/preview_layout.h"
+#include "app/world_file.h"
 #include "support/temp_dir.h"
 #include "x11_close.h"
 
@@ -97,7 +101,7 @@ bool wait_until(const std::function<bool()>& done, int timeout_ms) {
     return true;
 }
 
-TEST(RealProgram, StartYesAndCloseWithRealInput) {
+TEST(RealProgram, ParisChosenByRealInputGivesTheExactMosaicThenClosesWithZero) {
     gchar* xdotool = g_find_program_in_path("xdotool");
     if (!xdotool) GTEST_SKIP() << "xdotool is not installed";
     g_free(xdotool);
@@ -121,9 +125,10 @@ TEST(RealProgram, StartYesAndCloseWithRealInput) {
     setenv("LOMTRA_SAT_TILE_SERVER", address.c_str(), 1);
     setenv("LOMTRA_SAT_SITE", address.substr(7).c_str(), 1);
 
-    // Six tiles at the trackbar's starting zoom, 5.
+    // Paris at zoom 12: six tiles.
+    const app::area paris{48.8, 48.9, 2.3, 2.4};
     background_process program;
-    ASSERT_TRUE(program.start({bin + "/lomtra-sat", "nofile", "40", "50", "0", "20"}, scratch.file("out.txt")));
+    ASSERT_TRUE(program.start({bin + "/lomtra-sat", "nofile", "48.8", "48.9", "2.3", "2.4"}, scratch.file("out.txt")));
     std::string window;
     ASSERT_TRUE(run({"timeout", "30", "xdotool", "search", "--sync", "--onlyvisible", "--name",
                      "^Lomtra-Systems / Kestrom$"},
@@ -144,9 +149,24 @@ TEST(RealProgram, StartYesAndCloseWithRealInput) {
         const auto at = geometry.find(key + "=");
         return at == std::string::npos ? 0 : std::atoi(geometry.c_str() + at + key.size() + 1);
     };
-    const std::string start_x = std::to_string(value("X") + 650);
-    const std::string start_y = std::to_string(value("Y") + 470);
-    ASSERT_TRUE(run({"xdotool", "mousemove", start_x, start_y, "click", "1"}));
+    const auto at = [&](int x, int y) {
+        return std::vector<std::string>{std::to_string(value("X") + x), std::to_string(value("Y") + y)};
+    };
+    // Zoom: a click on the slider at 5 gives it the keyboard, Home takes it to 1, and eleven
+    // steps to 12. Compression: its slider at 5, then End for 10 (the finest).
+    const auto click = [&](int x, int y) {
+        const auto point = at(x, y);
+        return run({"xdotool", "mousemove", point[0], point[1], "click", "1"});
+    };
+    ASSERT_TRUE(click(580, 370));
+    ASSERT_TRUE(run({"xdotool", "key", "--delay", "50", "Home", "Right", "Right", "Right", "Right", "Right", "Right",
+                     "Right", "Right", "Right", "Right", "Right"}));
+    ASSERT_TRUE(click(636, 410));
+    ASSERT_TRUE(run({"xdotool", "key", "End"}));
+    const auto start_point = at(650, 470);
+    const std::string start_x = start_point[0];
+    const std::string start_y = start_point[1];
+    ASSERT_TRUE(click(650, 470));
     std::string box;
     std::string names;
     run({"xdotool", "search", "--onlyvisible", "--name", ".*", "getwindowname", "%@"}, &names);
@@ -163,6 +183,32 @@ TEST(RealProgram, StartYesAndCloseWithRealInput) {
         return files == 3;
     }, 60000));
     std::this_thread::sleep_for(std::chrono::seconds(1));
+
+    // The mosaic shows exactly the area, at the zoom and compression the keys chose.
+    fs::path image;
+    for (const auto& entry : fs::directory_iterator(output))
+        if (entry.path().extension() == ".jpg") image = entry.path();
+    const app::tile_grid grid = app::compute_grid(paris, 12);
+    const app::rectangle cut = app::mosaic_cut(grid);
+    tileserver::rgb_image mosaic;
+    ASSERT_TRUE(tileserver::decode_jpeg(test_support::read_file(image.string()), mosaic));
+    EXPECT_EQ(mosaic.width, cut.width);
+    EXPECT_EQ(mosaic.height, cut.height);
+    const app_test::pattern_match match = app_test::compare_with_pattern(mosaic, grid, 12);
+    EXPECT_LT(match.mean_error, 6.0);
+    EXPECT_GT(match.grid_line_level, 180.0);
+    fs::path base = image;
+    base.replace_extension();
+    std::string world;
+    for (const auto& line : app::world_file_lines(paris, cut.width, cut.height)) world += line + "\r\n";
+    EXPECT_EQ(test_support::read_file(base.string() + ".jgw"), world);
+    EXPECT_EQ(test_support::read_file(base.string() + ".prj"), std::string(app::projection_line) + "\r\n");
+    // Of the run's temporary files only the black preview is left.
+    std::vector<std::string> left;
+    for (const auto& entry : fs::directory_iterator(test_support::drive_c_root()))
+        if (entry.is_regular_file()) left.push_back(entry.path().filename().string());
+    EXPECT_EQ(left, std::vector<std::string>{"shot.jpg"});
+    EXPECT_EQ(test_support::read_file(test_support::drive_c_root() + "/shot.jpg").size(), 188054u);
 
     ASSERT_TRUE(request_close(std::stoul(window)));
     EXPECT_EQ(program.wait_for_exit(15000), 0);
