@@ -20,6 +20,13 @@ int jpeg_quality(int level) { return std::clamp(level, 0, 10) * 10; }
 
 namespace {
 
+#ifdef JCS_EXTENSIONS
+constexpr bool reads_bgr = true;
+#else
+constexpr bool reads_bgr = false;
+constexpr J_COLOR_SPACE JCS_EXT_BGR = JCS_RGB;  // never used; keeps the expression compiling
+#endif
+
 // Everything the compression step needs, as plain data (see jpeg_guard.h).
 struct compress_job {
     jpeg_compress_struct* cinfo;
@@ -30,7 +37,7 @@ struct compress_job {
     std::size_t stride;
     bool bottom_up;
     int quality;
-    JSAMPLE* row;  // width x 3 bytes
+    JSAMPLE* row;  // width x 3 bytes, for a libjpeg that needs red, green, blue rows
 };
 
 void compress_step(void* data) {
@@ -41,17 +48,24 @@ void compress_step(void* data) {
     cinfo->image_width = static_cast<JDIMENSION>(job.width);
     cinfo->image_height = static_cast<JDIMENSION>(job.height);
     cinfo->input_components = 3;
-    cinfo->in_color_space = JCS_RGB;
+    // libjpeg-turbo reads blue, green, red rows as they are, so the image's own rows go to the
+    // encoder untouched; a plain libjpeg gets each row swapped into red, green, blue first.
+    cinfo->in_color_space = reads_bgr ? JCS_EXT_BGR : JCS_RGB;
     jpeg_set_defaults(cinfo);
     // Not forcing baseline keeps the low qualities' quantisation entries above 255 as they are.
     jpeg_set_quality(cinfo, job.quality, FALSE);
     jpeg_start_compress(cinfo, TRUE);
-    JSAMPROW rows[1] = {job.row};
     // The file's first scan line is the image's top row.
     for (int i = 0; i < job.height; ++i) {
         const int memory_row = job.bottom_up ? job.height - 1 - i : i;
-        swap_red_blue(job.pixels + static_cast<std::size_t>(memory_row) * job.stride, job.row, job.width);
-        jpeg_write_scanlines(cinfo, rows, 1);
+        const std::uint8_t* pixels = job.pixels + static_cast<std::size_t>(memory_row) * job.stride;
+        JSAMPROW row = job.row;
+        if (reads_bgr) {
+            row = const_cast<JSAMPROW>(pixels);  // libjpeg only reads input rows
+        } else {
+            swap_red_blue(pixels, job.row, job.width);
+        }
+        jpeg_write_scanlines(cinfo, &row, 1);
     }
     jpeg_finish_compress(cinfo);
 }
@@ -69,15 +83,16 @@ int write_jpeg(const std::string& path, const std::uint8_t* pixels, int width, i
     if (!pixels || width < 1 || height < 1) return 0;
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (!file) return 0;
-    std::unique_ptr<JSAMPLE[]> row(new (std::nothrow) JSAMPLE[static_cast<std::size_t>(width) * 3]);
+    std::unique_ptr<JSAMPLE[]> row;
+    if (!reads_bgr) row.reset(new (std::nothrow) JSAMPLE[static_cast<std::size_t>(width) * 3]);
 
     jpeg_guard guard;
     jpeg_compress_struct cinfo{};
     cinfo.err = init_jpeg_guard(guard, -1);
     compress_job job{&cinfo, file, pixels, width, height, stride, (row_flags & rows_bottom_up) != 0,
                      jpeg_quality(level), row.get()};
-    // Without a row buffer nothing is handed to libjpeg at all.
-    const bool compressed = row && run_guarded(guard, compress_step, &job);
+    // Without a row buffer where one is needed nothing is handed to libjpeg at all.
+    const bool compressed = (reads_bgr || row) && run_guarded(guard, compress_step, &job);
     jpeg_destroy_compress(&cinfo);
     const bool closed = std::fclose(file) == 0;
     if (compressed && closed) return 1;
@@ -153,6 +168,8 @@ void header_step(void* data) {
     }
     cinfo->dct_method = JDCT_ISLOW;
     if (cinfo->jpeg_color_space == JCS_GRAYSCALE) cinfo->out_color_space = JCS_RGB;
+    // Where libjpeg can give blue, green, red rows, they are decoded straight into the image.
+    if (reads_bgr && cinfo->out_color_space == JCS_RGB) cinfo->out_color_space = JCS_EXT_BGR;
     jpeg_calc_output_dimensions(cinfo);
     const JDIMENSION row_bytes =
         ((cinfo->output_width * static_cast<JDIMENSION>(cinfo->output_components)) + 3) & ~JDIMENSION{3};
@@ -173,10 +190,17 @@ void decode_step(void* data) {
     const decode_job& job = *static_cast<decode_job*>(data);
     j_decompress_ptr cinfo = &job.load->cinfo;
     const int components = cinfo->output_components;
+    const bool direct = cinfo->out_color_space == JCS_EXT_BGR && components == 3;
     for (int i = 0; i < job.height; ++i) {
-        if (jpeg_read_scanlines(cinfo, job.load->row, 1) != 1) break;
         const int memory_row = job.bottom_up ? job.height - 1 - i : i;
         std::uint8_t* out = job.pixels + static_cast<std::size_t>(memory_row) * job.stride;
+        if (direct) {
+            // The image's row holds width x 3 bytes, exactly what one output row takes.
+            JSAMPROW row = out;
+            if (jpeg_read_scanlines(cinfo, &row, 1) != 1) break;
+            continue;
+        }
+        if (jpeg_read_scanlines(cinfo, job.load->row, 1) != 1) break;
         const JSAMPLE* in = job.load->row[0];
         if (components == 3) {
             swap_red_blue(in, out, job.width);
