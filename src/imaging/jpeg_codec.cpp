@@ -190,7 +190,7 @@ void decode_step(void* data) {
     const decode_job& job = *static_cast<decode_job*>(data);
     j_decompress_ptr cinfo = &job.load->cinfo;
     const int components = cinfo->output_components;
-    const bool direct = cinfo->out_color_space == JCS_EXT_BGR && components == 3;
+    const bool direct = reads_bgr && cinfo->out_color_space == JCS_EXT_BGR && components == 3;
     for (int i = 0; i < job.height; ++i) {
         const int memory_row = job.bottom_up ? job.height - 1 - i : i;
         std::uint8_t* out = job.pixels + static_cast<std::size_t>(memory_row) * job.stride;
