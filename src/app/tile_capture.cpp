@@ -26,13 +26,10 @@ void render_panel() {
     int height = 0;
     platform::client_size(panel, width, height);
     imaging::create_image(capture_image, width, height, 24);
-    platform::device_context* dc = imaging::begin_drawing(imaging::image_target(capture_image));
     // Synchronous: the panel has painted itself into the image before the pass ends. A hidden
     // panel paints nothing and the capture stays black.
-    platform::print_window(panel, dc,
-                           platform::PRF_CHECKVISIBLE | platform::PRF_CLIENT | platform::PRF_ERASEBKGND |
-                               platform::PRF_CHILDREN);
-    imaging::end_drawing();
+    const imaging::drawing_pass pass(capture_image);
+    if (pass.pixels()) platform::render_control(panel, *pass.pixels());
 }
 
 void cut_tile() {

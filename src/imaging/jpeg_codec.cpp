@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <cstdio>
 #include <memory>
 #include <new>
@@ -82,7 +84,10 @@ int write_jpeg(const std::string& path, const std::uint8_t* pixels, int width, i
                int row_flags, int level) {
     if (!pixels || width < 1 || height < 1) return 0;
     std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) return 0;
+    if (!file) {
+        report_image_file_error(std::strerror(errno));
+        return 0;
+    }
     std::unique_ptr<JSAMPLE[]> row;
     if (!reads_bgr) row.reset(new (std::nothrow) JSAMPLE[static_cast<std::size_t>(width) * 3]);
 
@@ -96,6 +101,7 @@ int write_jpeg(const std::string& path, const std::uint8_t* pixels, int width, i
     jpeg_destroy_compress(&cinfo);
     const bool closed = std::fclose(file) == 0;
     if (compressed && closed) return 1;
+    report_image_file_error(compressed ? std::strerror(errno) : guard.message);
     remove_partial(path);
     return 0;
 }

@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <new>
 
 namespace platform {
@@ -97,10 +96,6 @@ bitmap* copy_bitmap_24(const bitmap* source) {
 
 namespace {
 
-struct file_closer {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
 std::uint32_t le32(const std::uint8_t* p) {
     return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
            static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
@@ -110,7 +105,7 @@ std::uint16_t le16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[
 }  // namespace
 
 bitmap* load_bitmap_file(const std::string& path) {
-    std::unique_ptr<std::FILE, file_closer> file(std::fopen(path.c_str(), "rb"));
+    file_handle file(std::fopen(path.c_str(), "rb"));
     if (!file) return nullptr;
     std::uint8_t header[54];
     if (std::fread(header, 1, sizeof header, file.get()) != sizeof header) return nullptr;
@@ -130,21 +125,14 @@ bitmap* load_bitmap_file(const std::string& path) {
     if (width > 32767 || height > 32767) return nullptr;
     if (pixel_offset < 14 + info_size) return nullptr;
 
-    bitmap* picture = create_section_bitmap(width, height, depth);
-    if (!picture) return nullptr;
-    if (std::fseek(file.get(), static_cast<long>(pixel_offset), SEEK_SET) != 0) {
-        delete_bitmap(picture);
-        return nullptr;
-    }
+    bitmap_handle picture(create_section_bitmap(width, height, depth));
+    if (!picture || std::fseek(file.get(), static_cast<long>(pixel_offset), SEEK_SET) != 0) return nullptr;
     // Rows in the file use the same 4-byte padding as a section bitmap.
     for (std::int32_t i = 0; i < height; ++i) {
         std::uint8_t* row = picture->bits + static_cast<std::size_t>(top_down ? height - 1 - i : i) * picture->stride;
-        if (std::fread(row, 1, picture->stride, file.get()) != picture->stride) {
-            delete_bitmap(picture);
-            return nullptr;
-        }
+        if (std::fread(row, 1, picture->stride, file.get()) != picture->stride) return nullptr;
     }
-    return picture;
+    return picture.release();
 }
 
 }  // namespace platform

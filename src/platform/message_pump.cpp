@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <deque>
 
+#include "platform/gtk/toolkit.h"
 #include "platform/messages.h"
 #include "platform/window.h"
 
@@ -17,11 +18,6 @@ thread_local std::deque<message> queue;
 // Bounded, so that a widget that keeps itself busy cannot hold the caller here.
 void run_waiting_gtk_work() {
     for (int i = 0; i < 256 && g_main_context_pending(nullptr); ++i) g_main_context_iteration(nullptr, FALSE);
-}
-
-gboolean mark_expired(gpointer flag) {
-    *static_cast<bool*>(flag) = true;
-    return G_SOURCE_REMOVE;
 }
 
 }  // namespace
@@ -39,19 +35,14 @@ bool peek_message(message& out) {
 }
 
 message get_message() {
-    while (queue.empty()) g_main_context_iteration(nullptr, TRUE);
+    iterate_until([] { return !queue.empty(); }, -1);
     message msg = queue.front();
     queue.pop_front();
     return msg;
 }
 
 bool wait_for_input(int timeout_ms) {
-    if (!queue.empty()) return true;
-    bool expired = false;
-    const guint timer = g_timeout_add(static_cast<guint>(std::max(timeout_ms, 0)), mark_expired, &expired);
-    while (queue.empty() && !expired) g_main_context_iteration(nullptr, TRUE);
-    if (!expired) g_source_remove(timer);
-    return !queue.empty();
+    return iterate_until([] { return !queue.empty(); }, std::max(timeout_ms, 0));
 }
 
 intptr_t dispatch_message(const message& msg) {

@@ -1,25 +1,17 @@
 #pragma once
-// Having a window or control paint itself into a device context, synchronously (the program's
-// way to capture what a control shows, web pages included).
-#include "platform/device_context.h"
+// Having a control paint itself into pixels, synchronously (the program's way to capture what
+// a control shows, web pages included).
+#include "platform/bitmap.h"
 
 typedef struct _GtkWidget GtkWidget;
 
 namespace platform {
 
-enum print_flag : unsigned {
-    PRF_CHECKVISIBLE = 0x01,  // a hidden window (or one inside a hidden window) paints nothing
-    PRF_NONCLIENT = 0x02,
-    PRF_CLIENT = 0x04,        // paint the client area (nothing is painted without it)
-    PRF_ERASEBKGND = 0x08,
-    PRF_CHILDREN = 0x10,
-    PRF_OWNED = 0x20,
-};
-
-// Paints the client area of `window` into the bitmap selected in `dc`, its top-left pixel at
-// the bitmap's top-left pixel, clipped to the bitmap. A web view paints the page it shows;
-// other widgets draw themselves with their children. True when something was painted.
-bool print_window(GtkWidget* window, device_context* dc, unsigned flags);
+// Paints the control into the pixels, its top-left pixel at their top-left pixel, clipped. A
+// web view paints the page it shows; other widgets draw themselves with their children. A
+// hidden control (or one inside a hidden window) paints nothing; a minimised window is not
+// hidden. True when something was painted.
+bool render_control(GtkWidget* control, const pixel_view& into);
 
 // The size of a window's or control's client area (its allocation once shown, else the size
 // it asked for); 0 x 0 for none.

@@ -7,10 +7,11 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <memory>
 #include <system_error>
 #include <thread>
 #include <vector>
+
+#include "platform/gtk/toolkit.h"
 
 extern char** environ;
 
@@ -63,13 +64,9 @@ bool spawn(const std::string& program, const std::vector<std::string>& arguments
     return true;
 }
 
-struct g_free_deleter {
-    void operator()(void* memory) const { g_free(memory); }
-};
-
 bool open_with_gio(const std::string& absolute_path) {
     GError* error = nullptr;
-    std::unique_ptr<char, g_free_deleter> uri(g_filename_to_uri(absolute_path.c_str(), nullptr, &error));
+    glib_text uri(g_filename_to_uri(absolute_path.c_str(), nullptr, &error));
     if (!uri) {
         g_clear_error(&error);
         return false;
@@ -90,7 +87,7 @@ bool open_with_default_application(const std::string& path) {
     if (path.empty() || access(path.c_str(), F_OK) != 0) return false;
     std::string absolute = path;
     if (absolute.front() != '/') {
-        std::unique_ptr<char, g_free_deleter> here(g_get_current_dir());
+        glib_text here(g_get_current_dir());
         absolute = std::string(here.get()) + "/" + path;
     }
     if (open_with_gio(absolute)) return true;

@@ -3,6 +3,7 @@
 #include <webkit2/webkit2.h>
 
 #include "gtk_session.h"
+#include "platform/gtk/toolkit.h"
 #include "tile_page_style.h"
 #include "web_address.h"
 
@@ -191,15 +192,8 @@ void web_view::reload() {
 bool web_view::wait_until_loaded(int timeout_ms) {
     if (!engine()) return false;
     std::shared_ptr<bool> alive = alive_;
-    bool timed_out = false;
-    const guint timer = g_timeout_add(static_cast<guint>(timeout_ms), [](gpointer flag) -> gboolean {
-        *static_cast<bool*>(flag) = true;
-        return G_SOURCE_REMOVE;
-    }, &timed_out);
-    while (*alive && !destroyed_ && (load_pending_ || busy()) && !timed_out)
-        g_main_context_iteration(nullptr, TRUE);
-    if (!timed_out) g_source_remove(timer);
-    return *alive && !destroyed_ && !load_pending_ && !busy();
+    return iterate_until([&] { return !*alive || destroyed_ || (!load_pending_ && !busy()); }, timeout_ms) &&
+           *alive && !destroyed_;
 }
 
 int web_view::width() const {

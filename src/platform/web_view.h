@@ -11,7 +11,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/device_context.h"
+#include "platform/bitmap.h"
 
 namespace platform {
 
@@ -63,13 +63,12 @@ public:
     // true when it finished.
     bool wait_until_loaded(int timeout_ms);
 
-    // Paints what the view shows into the bitmap selected in `dc`, the view's top-left pixel
-    // at the bitmap's top-left pixel; what does not fit is cut off and the rest of the bitmap
-    // is left alone. Synchronous: the GTK main loop is iterated until the engine hands over the
+    // Paints what the view shows into the pixels, the view's top-left pixel at their top-left
+    // pixel; what does not fit is cut off and the rest of the pixels are left alone. Synchronous: the GTK main loop is iterated until the engine hands over the
     // picture (at most about two seconds). A hidden view (or one in a hidden window) paints
     // nothing; a minimised window's view still paints its page. Returns true when something
     // was painted.
-    bool render(device_context* dc);
+    bool render(const pixel_view& into);
 
     // The page's scroll offsets (waits up to a second for the engine); false when unknown.
     bool scroll_offset(int& x, int& y);

@@ -3,14 +3,13 @@
 // The engine draws in another process and hands the picture over asynchronously, so the
 // snapshot is requested and the main loop iterated until it arrives. Drawing the widget
 // directly was seen to give the previous page right after a load had finished.
-#include <cairo.h>
-
+#include "platform/gtk/toolkit.h"
 #include "web_view.h"
 
 namespace platform {
 namespace {
 
-constexpr guint snapshot_timeout_ms = 2000;
+constexpr int snapshot_timeout_ms = 2000;
 
 // Lives on the heap: when the wait gives up, the engine's late answer still has somewhere to
 // land, and frees it.
@@ -42,8 +41,8 @@ void on_snapshot(GObject* source, GAsyncResult* result, gpointer data) {
 }
 
 // Flattens the snapshot onto an opaque surface (the engine may hand over any kind of cairo
-// surface, at any device scale) and paints that into the context's bitmap.
-bool paint_snapshot(cairo_surface_t* snapshot, int width, int height, device_context* dc) {
+// surface, at any device scale) and paints that into the pixels.
+bool paint_snapshot(cairo_surface_t* snapshot, int width, int height, const pixel_view& into) {
     if (cairo_surface_get_type(snapshot) == CAIRO_SURFACE_TYPE_IMAGE) {
         double scale_x = 1, scale_y = 1;
         cairo_surface_get_device_scale(snapshot, &scale_x, &scale_y);
@@ -52,25 +51,20 @@ bool paint_snapshot(cairo_surface_t* snapshot, int width, int height, device_con
     }
     if (width <= 0 || height <= 0) return false;
 
-    cairo_surface_t* flat = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
-    cairo_t* cr = cairo_create(flat);
-    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-    cairo_set_source_surface(cr, snapshot, 0, 0);
-    cairo_paint(cr);
-    cairo_destroy(cr);
-    cairo_surface_flush(flat);
-    const bool painted = paint_bgrx(dc, 0, 0, cairo_image_surface_get_data(flat),
-                                    static_cast<std::size_t>(cairo_image_surface_get_stride(flat)),
-                                    width, height);
-    cairo_surface_destroy(flat);
-    return painted;
+    surface_handle flat(cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height));
+    context_handle cr(cairo_create(flat.get()));
+    cairo_set_operator(cr.get(), CAIRO_OPERATOR_SOURCE);
+    cairo_set_source_surface(cr.get(), snapshot, 0, 0);
+    cairo_paint(cr.get());
+    cr.reset();
+    return paint_surface(flat.get(), into);
 }
 
 }  // namespace
 
-bool web_view::render(device_context* dc) {
+bool web_view::render(const pixel_view& into) {
     // Iterating the main loop below dispatches other events, which may ask for a render again.
-    if (!selected_pixels(dc).bits || rendering_ || !engine()) return false;
+    if (!into.bits || rendering_ || !engine()) return false;
     // A hidden view paints nothing; one that is merely off the screen (its window minimised)
     // still has its page drawn by the engine, and paints it.
     if (!gtk_widget_is_visible(widget_)) return false;
@@ -82,22 +76,14 @@ bool web_view::render(device_context* dc) {
                                  WEBKIT_SNAPSHOT_OPTIONS_NONE, request->cancellable, on_snapshot,
                                  request);
     std::shared_ptr<bool> alive = alive_;
-    bool timed_out = false;
-    const guint timer = g_timeout_add(snapshot_timeout_ms, [](gpointer flag) -> gboolean {
-        *static_cast<bool*>(flag) = true;
-        return G_SOURCE_REMOVE;
-    }, &timed_out);
-    while (!request->answered && !timed_out) g_main_context_iteration(nullptr, TRUE);
-    if (!timed_out) g_source_remove(timer);
-
-    if (!request->answered) {
+    if (!iterate_until([request] { return request->answered; }, snapshot_timeout_ms)) {
         request->abandoned = true;  // the answer that comes after cancelling frees it
         g_cancellable_cancel(request->cancellable);
         if (*alive) rendering_ = false;
         return false;
     }
     const bool painted = *alive && request->surface &&
-                         paint_snapshot(request->surface, view_width, view_height, dc);
+                         paint_snapshot(request->surface, view_width, view_height, into);
     delete request;
     if (*alive) rendering_ = false;
     return painted;

@@ -2,12 +2,13 @@
 // answer is awaited like a snapshot (state on the heap, bounded wait, cancellable).
 #include <cstdio>
 
+#include "platform/gtk/toolkit.h"
 #include "web_view.h"
 
 namespace platform {
 namespace {
 
-constexpr guint script_timeout_ms = 1000;
+constexpr int script_timeout_ms = 1000;
 
 struct script_request {
     GCancellable* cancellable = g_cancellable_new();
@@ -45,13 +46,7 @@ bool web_view::scroll_offset(int& x, int& y) {
     webkit_web_view_evaluate_javascript(engine(), script, -1, nullptr, nullptr, request->cancellable, on_script,
                                         request);
     std::shared_ptr<bool> alive = alive_;
-    bool timed_out = false;
-    const guint timer = g_timeout_add(script_timeout_ms, [](gpointer flag) -> gboolean {
-        *static_cast<bool*>(flag) = true;
-        return G_SOURCE_REMOVE;
-    }, &timed_out);
-    while (!request->answered && !timed_out) g_main_context_iteration(nullptr, TRUE);
-    if (!timed_out) g_source_remove(timer);
+    iterate_until([request] { return request->answered; }, script_timeout_ms);
     if (*alive) rendering_ = false;
     if (!request->answered) {
         request->abandoned = true;

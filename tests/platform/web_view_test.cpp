@@ -27,19 +27,9 @@ namespace {
 const char* const tile_path = "/kh/v=109&src=app&x=2074&s=&y=1410&z=12&s=Gal";
 constexpr int load_timeout_ms = 20000;
 
-// A 24-bit section bitmap selected into a memory device context, as the capture uses them.
+// A 24-bit section bitmap, as the capture paints into.
 struct capture_target {
-    capture_target(int width, int height)
-        : picture(platform::create_section_bitmap(width, height, 24)), dc(platform::create_memory_dc()) {
-        platform::select_bitmap(dc, picture);
-    }
-    ~capture_target() {
-        platform::select_bitmap(dc, nullptr);
-        platform::delete_dc(dc);
-        platform::delete_bitmap(picture);
-    }
-    capture_target(const capture_target&) = delete;
-    capture_target& operator=(const capture_target&) = delete;
+    capture_target(int width, int height) : picture(platform::create_section_bitmap(width, height, 24)) {}
 
     // Blue, green, red of pixel (x, y), y from the top.
     const std::uint8_t* at(int x, int y) const { return picture->row_from_top(y) + x * 3; }
@@ -49,8 +39,7 @@ struct capture_target {
         return true;
     }
 
-    platform::bitmap* picture;
-    platform::device_context* dc;
+    platform::bitmap_handle picture;
 };
 
 // A loopback port that was free a moment ago, bound but never listened on: connections to it
@@ -162,16 +151,15 @@ TEST_F(WebView, ShowsATileUnscaledAtTenFifteenAndRendersItExactly) {
     ASSERT_EQ(view->width(), 500);
     ASSERT_EQ(view->height(), 400);
     capture_target capture(500, 400);
-    ASSERT_TRUE(view->render(capture.dc));
+    ASSERT_TRUE(view->render(*capture.picture));
     // Printing the view's window (as the capture does) gives the same picture.
     capture_target printed(500, 400);
     int width = 0, height = 0;
     platform::client_size(view->widget(), width, height);
     EXPECT_EQ(width, 500);
     EXPECT_EQ(height, 400);
-    ASSERT_TRUE(platform::print_window(view->widget(), printed.dc, 0x1D));
+    ASSERT_TRUE(platform::render_control(view->widget(), *printed.picture));
     EXPECT_EQ(std::memcmp(printed.picture->bits, capture.picture->bits, capture.picture->size_in_bytes()), 0);
-    EXPECT_FALSE(platform::print_window(view->widget(), printed.dc, platform::PRF_CHECKVISIBLE));
     // The tile's white grid lines (its left column and top row) sit exactly at x = 10 and
     // y = 15, and every pixel matches the decoded tile up to decoder rounding.
     EXPECT_LE(cut_difference(capture, served_tile()), 8);
@@ -183,7 +171,7 @@ TEST_F(WebView, ShowsATileUnscaledAtTenFifteenAndRendersItExactly) {
 TEST_F(WebView, ARefusedConnectionFinishesAndKeepsThePageInsteadOfAnErrorPage) {
     load(tile_address());
     capture_target before(500, 400);
-    ASSERT_TRUE(view->render(before.dc));
+    ASSERT_TRUE(view->render(*before.picture));
 
     const int closed_port = unused_port();
     ASSERT_GT(closed_port, 0);
@@ -191,7 +179,7 @@ TEST_F(WebView, ARefusedConnectionFinishesAndKeepsThePageInsteadOfAnErrorPage) {
     EXPECT_FALSE(view->busy());
 
     capture_target after(500, 400);
-    ASSERT_TRUE(view->render(after.dc));
+    ASSERT_TRUE(view->render(*after.picture));
     EXPECT_LE(cut_difference(after, served_tile()), 8);
 }
 
@@ -205,13 +193,13 @@ TEST_F(WebView, AHiddenViewRendersNothing) {
     load(tile_address());
     gtk_widget_hide(view->widget());
     capture_target capture(500, 400);
-    EXPECT_FALSE(view->render(capture.dc));
-    EXPECT_FALSE(platform::print_window(view->widget(), capture.dc, 0x1D));
+    EXPECT_FALSE(view->render(*capture.picture));
+    EXPECT_FALSE(platform::render_control(view->widget(), *capture.picture));
     EXPECT_TRUE(capture.all_black());
 
     gtk_widget_show(view->widget());
     gtk_widget_hide(window);
-    EXPECT_FALSE(view->render(capture.dc));
+    EXPECT_FALSE(view->render(*capture.picture));
     EXPECT_TRUE(capture.all_black());
 }
 
@@ -277,19 +265,14 @@ TEST(WebAddress, AddsHttpOnlyWhereTheSchemeIsMissing) {
 
 TEST_F(WebView, RendersClippedIntoASmallerBitmapAndIntoThirtyTwoBits) {
     load(tile_address());
-    platform::bitmap* small = platform::create_section_bitmap(40, 30, 32);
-    platform::device_context* dc = platform::create_memory_dc();
-    platform::select_bitmap(dc, small);
-    ASSERT_TRUE(view->render(dc));
+    platform::bitmap_handle small(platform::create_section_bitmap(40, 30, 32));
+    ASSERT_TRUE(view->render(*small));
     // (10, 15) is the tile's top-left corner: its white grid lines cross there.
     const std::uint8_t* corner = small->row_from_top(15) + 10 * 4;
     EXPECT_GT(corner[0], 200);
     EXPECT_GT(corner[1], 200);
     EXPECT_GT(corner[2], 200);
-    platform::select_bitmap(dc, nullptr);
-    EXPECT_FALSE(view->render(dc));  // nothing selected: nothing to paint into
-    platform::delete_dc(dc);
-    platform::delete_bitmap(small);
+    EXPECT_FALSE(view->render(platform::pixel_view{}));  // no pixels: nothing to paint into
 }
 
 TEST_F(WebView, OutlivingItsWindowIsSafeAndAnUnplacedViewIsFoundByItsWidget) {
@@ -305,7 +288,7 @@ TEST_F(WebView, OutlivingItsWindowIsSafeAndAnUnplacedViewIsFoundByItsWidget) {
     EXPECT_FALSE(view->busy());
     view->reload();
     capture_target capture(500, 400);
-    EXPECT_FALSE(view->render(capture.dc));
+    EXPECT_FALSE(view->render(*capture.picture));
     view.reset();
 
     auto unplaced = web_view::create(nullptr, 0, 0, 300, 300);
@@ -313,7 +296,7 @@ TEST_F(WebView, OutlivingItsWindowIsSafeAndAnUnplacedViewIsFoundByItsWidget) {
     EXPECT_EQ(web_view::of(unplaced->widget()), unplaced.get());
     EXPECT_EQ(gtk_widget_get_parent(unplaced->widget()), nullptr);
     EXPECT_EQ(unplaced->width(), 300);
-    EXPECT_FALSE(unplaced->render(capture.dc));
+    EXPECT_FALSE(unplaced->render(*capture.picture));
 }
 
 namespace {
@@ -360,7 +343,7 @@ TEST_F(WebView, AWindowTakenOffTheScreenButNotHiddenStillRendersItsNewPages) {
     gtk_widget_unmap(window);
     load(tile_address());
     capture_target capture(500, 400);
-    ASSERT_TRUE(platform::print_window(view->widget(), capture.dc, 0x1D));
+    ASSERT_TRUE(platform::render_control(view->widget(), *capture.picture));
     EXPECT_LE(cut_difference(capture, served_tile()), 8);
 }
 

@@ -14,7 +14,6 @@
 
 #include "jpeg_memory.h"
 #include "platform/bitmap.h"
-#include "platform/device_context.h"
 #include "platform/print_window.h"
 #include "tile_server.h"
 #include "ui/browser_panel.h"
@@ -26,7 +25,6 @@
 namespace {
 
 const char* const tile_path = "/kh/v=109&src=app&x=2074&s=&y=1410&z=12&s=Gal";
-constexpr unsigned print_flags = 0x1D;  // check visible, client, erase background, children
 
 class BrowserPanel : public testing::Test {
 protected:
@@ -72,18 +70,9 @@ protected:
 struct capture_image {
     explicit capture_image(GtkWidget* panel) {
         platform::client_size(panel, width, height);
-        picture = platform::create_section_bitmap(width, height, 24);
-        dc = platform::create_memory_dc();
-        platform::select_bitmap(dc, picture);
-        platform::print_window(panel, dc, print_flags);
+        picture.reset(platform::create_section_bitmap(width, height, 24));
+        platform::render_control(panel, *picture);
     }
-    ~capture_image() {
-        platform::select_bitmap(dc, nullptr);
-        platform::delete_dc(dc);
-        platform::delete_bitmap(picture);
-    }
-    capture_image(const capture_image&) = delete;
-    capture_image& operator=(const capture_image&) = delete;
 
     // Largest channel difference between the 256 x 256 cut at (10, 15) and a tile.
     int cut_difference(const tileserver::rgb_image& tile) const {
@@ -104,8 +93,7 @@ struct capture_image {
     }
 
     int width = 0, height = 0;
-    platform::bitmap* picture = nullptr;
-    platform::device_context* dc = nullptr;
+    platform::bitmap_handle picture;
 };
 
 tileserver::rgb_image served_tile(int port) {

@@ -1,4 +1,4 @@
-#include "platform/stretch.h"
+#include "imaging/stretch.h"
 
 #include <algorithm>
 #include <cmath>
@@ -7,7 +7,7 @@
 #include <new>
 #include <vector>
 
-namespace platform {
+namespace imaging {
 
 namespace {
 
@@ -140,4 +140,4 @@ bool stretch_nearest(const pixel_rect& destination, const pixel_rect& source) {
     return true;
 }
 
-}  // namespace platform
+}  // namespace imaging

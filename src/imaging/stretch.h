@@ -1,12 +1,13 @@
 #pragma once
-// The two stretch modes of stretch_block_transfer, on rectangles of pixel memory.
-#include "platform/device_context.h"
+// Stretching a rectangle of pixels onto another: the averaging stretch that shrinks preview
+// cells, and the nearest-pixel stretch.
+#include "platform/bitmap.h"
 
-namespace platform {
+namespace imaging {
 
 // A rectangle inside a bitmap's pixels (x, y from the top-left corner).
 struct pixel_rect {
-    pixel_view view;
+    platform::pixel_view view;
     int x = 0;
     int y = 0;
     int width = 0;
@@ -22,4 +23,4 @@ bool stretch_average(const pixel_rect& destination, const pixel_rect& source);
 // Nearest-pixel stretch: each destination pixel takes the source pixel under its centre.
 bool stretch_nearest(const pixel_rect& destination, const pixel_rect& source);
 
-}  // namespace platform
+}  // namespace imaging
