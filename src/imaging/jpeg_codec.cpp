@@ -1,7 +1,5 @@
 #include "imaging/jpeg_codec.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -11,6 +9,7 @@
 
 #include "imaging/jpeg_guard.h"
 #include "imaging/pixel_order.h"
+#include "platform/native_file.h"
 
 #include <jerror.h>
 
@@ -74,8 +73,7 @@ void compress_step(void* data) {
 
 // A partial file is removed, but only a regular file: a device such as /dev/full stays.
 void remove_partial(const std::string& path) {
-    struct stat info;
-    if (::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode)) std::remove(path.c_str());
+    if (platform::look_up_path(path).kind == platform::path_kind::file) platform::delete_file(path);
 }
 
 }  // namespace

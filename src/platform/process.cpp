@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <fstream>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -92,6 +93,14 @@ bool open_with_default_application(const std::string& path) {
     }
     if (open_with_gio(absolute)) return true;
     return spawn("xdg-open", {"xdg-open", absolute}, true);
+}
+
+std::vector<std::string> process_arguments() {
+    std::ifstream in("/proc/self/cmdline", std::ios::binary);
+    std::vector<std::string> arguments;
+    std::string word;
+    while (std::getline(in, word, '\0')) arguments.push_back(word);
+    return arguments;
 }
 
 }  // namespace platform

@@ -1,6 +1,7 @@
 #pragma once
 // Starting other programs without a shell and without waiting for them.
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -12,5 +13,8 @@ bool start_program(const std::string& path);
 // Opens the existing file at `path` with the desktop's default application: GIO's handler
 // for its type, else xdg-open. The path is handed over as one argument, never as shell text.
 bool open_with_default_application(const std::string& path);
+
+// The words this process was started with, the program's name first.
+std::vector<std::string> process_arguments();
 
 }  // namespace platform

@@ -1,8 +1,5 @@
 #include "services/files.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstring>
 #include <list>
@@ -245,28 +242,23 @@ int64_t file_size(std::string_view name) {
     }
     while (!cut.empty() && cut.back() == '\\') cut.pop_back();
     if (cut.empty()) return -1;
-    const std::string path = platform::native_path(cut);
-    struct stat info {};
-    if (path.empty() || stat(path.c_str(), &info) != 0) return -1;
-    if (S_ISDIR(info.st_mode)) return -2;
+    const platform::path_info found = platform::look_up_path(platform::native_path(cut));
+    if (found.kind == platform::path_kind::missing) return -1;
+    if (found.kind == platform::path_kind::folder) return -2;
     // A file name followed by "/" does not name the file.
     if (cut.back() == '/') return -1;
-    return static_cast<int64_t>(info.st_size);
+    return found.size;
 }
 
 int remove_file(std::string_view name) {
-    const std::string path = platform::native_path(name);
-    if (path.empty()) return 0;
-    return unlink(path.c_str()) == 0 ? 1 : 0;
+    return platform::delete_file(platform::native_path(name)) ? 1 : 0;
 }
 
 int make_directory(std::string_view name) {
     std::string cut = cut_name(name);
     while (!cut.empty() && (cut.back() == ' ' || cut.back() == '/' || cut.back() == '\\')) cut.pop_back();
     if (cut.empty()) return 0;
-    const std::string path = platform::native_path(cut);
-    if (path.empty()) return 0;
-    return mkdir(path.c_str(), 0777) == 0 ? 1 : 0;
+    return platform::make_folder(platform::native_path(cut)) ? 1 : 0;
 }
 
 }  // namespace services
