@@ -5,7 +5,6 @@
 //
 // Reference: the same tiles fetched over HTTP and decoded directly, in this process, which is
 // the floor that network, server and JPEG decoding put under any browser.
-#include <gtk/gtk.h>
 #include <httplib.h>
 
 #include <chrono>
@@ -16,8 +15,7 @@
 #include "jpeg_memory.h"
 #include "pattern.h"
 #include "platform/bitmap.h"
-#include "platform/gtk_session.h"
-#include "platform/print_window.h"
+#include "platform/gui.h"
 #include "tile_server.h"
 #include "ui/browser_panel.h"
 #include "ui/events.h"
@@ -60,7 +58,7 @@ bool wait_until_not_busy() {
 
 int main(int argc, char** argv) {
     const int tiles = argc > 1 ? std::atoi(argv[1]) : 100;
-    if (tiles <= 0 || !platform::ensure_gtk()) {
+    if (tiles <= 0 || !platform::open_display()) {
         std::fprintf(stderr, "usage: bench_browser [tiles] (needs a display)\n");
         return 2;
     }
@@ -86,7 +84,7 @@ int main(int argc, char** argv) {
     const double reference_ms = ms_since(start) / tiles;
 
     ui::window_open(0, 0, 0, 1024, 710, "bench_browser", 0xCA0001);
-    GtkWidget* panel = ui::browser_panel_create(1, 0, 0, 500, 400, "");
+    platform::control* panel = ui::browser_panel_create(1, 0, 0, 500, 400, "");
     if (!panel) return 1;
 
     const platform::bitmap_handle capture(platform::create_section_bitmap(500, 400, 24));

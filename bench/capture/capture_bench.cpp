@@ -33,8 +33,7 @@
 #include "imaging/image_files.h"
 #include "imaging/image_store.h"
 #include "imaging/jpeg_codec.h"
-#include "platform/gtk_session.h"
-#include "platform/message_dialog_testing.h"
+#include "support/toolkit.h"
 #include "services/files.h"
 #include "tile_server.h"
 #include "ui/browser_panel.h"
@@ -68,14 +67,14 @@ bool run_until(Condition done) {
 
 // The whole run as a person starts it: START, Yes, until the button reads "START" again.
 double timed_run(int& boxes_seen) {
-    platform::set_message_dialog_responder([&](const platform::message_dialog_request& box) {
+    platform::set_dialog_responder([&](const platform::dialog_request& box) {
         ++boxes_seen;
-        return box.title == "Download?" ? 6 : 1;
+        return box.spec.title == "Download?" ? platform::dialog_answer::yes : platform::dialog_answer::ok;
     });
-    gtk_range_set_value(GTK_RANGE(ui::gadget_handle(app::GADGET_ZOOM)), zoom);
-    gtk_range_set_value(GTK_RANGE(ui::gadget_handle(app::GADGET_COMPRESSION)), compression);
+    gtk_range_set_value(GTK_RANGE(test_support::widget(ui::gadget_handle(app::GADGET_ZOOM))), zoom);
+    gtk_range_set_value(GTK_RANGE(test_support::widget(ui::gadget_handle(app::GADGET_COMPRESSION))), compression);
     const auto start = clock_type::now();
-    gtk_button_clicked(GTK_BUTTON(ui::gadget_handle(app::GADGET_START)));
+    gtk_button_clicked(GTK_BUTTON(test_support::widget(ui::gadget_handle(app::GADGET_START))));
     const bool began = run_until([] { return app::program.run_active == 1; });
     const bool ended = began && run_until([] { return app::program.run_active == 0; });
     return ended ? ms_since(start) : -1.0;
@@ -190,7 +189,7 @@ double gdal_reference(const std::string& base_address, const std::filesystem::pa
 }  // namespace
 
 int main() {
-    if (!platform::ensure_gtk()) {
+    if (!platform::open_display()) {
         std::fprintf(stderr, "bench_capture needs a display (xvfb-run -a)\n");
         return 2;
     }
@@ -232,7 +231,7 @@ int main() {
     double assembly_ms = 0;
     const bool parts_ok = timed_parts(parts, steps, assembly_ms);
     app::shut_down();
-    platform::set_message_dialog_responder({});
+    platform::set_dialog_responder({});
 
     const app::rectangle cut = app::mosaic_cut(app::compute_grid({lat_min, lat_max, lon_min, lon_max}, zoom));
     std::string gdal_size = "?";

@@ -5,7 +5,7 @@
 #include "imaging/image_store.h"
 #include "services/text.h"
 #include "ui/browser_panel.h"
-#include "ui/controls.h"
+#include "ui/standard_gadgets.h"
 #include "ui/gadgets.h"
 #include "ui/image_control.h"
 #include "ui/windows.h"

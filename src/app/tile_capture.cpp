@@ -7,7 +7,7 @@
 #include "imaging/jpeg_codec.h"
 #include "imaging/regions.h"
 #include "services/files.h"
-#include "platform/print_window.h"
+#include "platform/gui.h"
 #include "ui/gadgets.h"
 
 namespace app {
@@ -21,10 +21,10 @@ int capture_tile() {
 }
 
 void render_panel() {
-    GtkWidget* panel = ui::gadget_handle(GADGET_BROWSER);
+    platform::control* panel = ui::gadget_handle(GADGET_BROWSER);
     int width = 0;
     int height = 0;
-    platform::client_size(panel, width, height);
+    platform::control_size(panel, width, height);
     imaging::create_image(capture_image, width, height, 24);
     // Synchronous: the panel has painted itself into the image before the pass ends. A hidden
     // panel paints nothing and the capture stays black.

@@ -97,7 +97,7 @@ TEST_F(CaptureRun, ParisAtZoom12GivesTheExactAreaAndItsWorldFile) {
 
     EXPECT_EQ(text_of(app::GADGET_STATUS), "Ready..........");
     EXPECT_EQ(text_of(app::GADGET_START), "START");
-    EXPECT_TRUE(gtk_widget_get_sensitive(ui::gadget_handle(app::GADGET_START)));
+    EXPECT_TRUE(gtk_widget_get_sensitive(app_test::widget(ui::gadget_handle(app::GADGET_START))));
     EXPECT_EQ(ui::gadget_get_state(app::GADGET_PROGRESS), 0);
 
     EXPECT_TRUE(close_window());

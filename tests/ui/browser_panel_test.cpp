@@ -1,7 +1,6 @@
 // Browser panels in a numbered window, driven through the program's own event loop, with
 // pages from an in-process tile server on loopback.
 #include <gtest/gtest.h>
-#include <gtk/gtk.h>
 #include <httplib.h>
 #include <webkit2/webkit2.h>
 
@@ -14,7 +13,7 @@
 
 #include "jpeg_memory.h"
 #include "platform/bitmap.h"
-#include "platform/print_window.h"
+#include "support/toolkit.h"
 #include "tile_server.h"
 #include "ui/browser_panel.h"
 #include "ui/events.h"
@@ -23,6 +22,8 @@
 #include "ui_test_support.h"
 
 namespace {
+
+using test_support::widget;
 
 const char* const tile_path = "/kh/v=109&src=app&x=2074&s=&y=1410&z=12&s=Gal";
 
@@ -68,8 +69,8 @@ protected:
 
 // A 24-bit bitmap of a panel's client size in a device context, as the capture makes it.
 struct capture_image {
-    explicit capture_image(GtkWidget* panel) {
-        platform::client_size(panel, width, height);
+    explicit capture_image(platform::control* panel) {
+        platform::control_size(panel, width, height);
         picture.reset(platform::create_section_bitmap(width, height, 24));
         platform::render_control(panel, *picture);
     }
@@ -161,7 +162,7 @@ TEST_F(BrowserPanel, ARefusedConnectionStillEndsTheDownloadAndShowsNoErrorPage) 
 
 TEST_F(BrowserPanel, AHiddenPanelRendersBlack) {
     load(tile_address());
-    gtk_widget_hide(ui::gadget_handle(1));
+    gtk_widget_hide(widget(ui::gadget_handle(1)));
     capture_image capture(ui::gadget_handle(1));
     EXPECT_TRUE(capture.all_black());
 }
@@ -231,7 +232,7 @@ TEST_F(BrowserPanel, ClosingTheWindowReleasesThePanel) {
 }
 
 TEST_F(BrowserPanel, StatusChangesAndBlockedContextMenusAreReported) {
-    GtkWidget* panel = ui::gadget_handle(1);
+    GtkWidget* panel = widget(ui::gadget_handle(1));
     WebKitHitTestResult* over_link = WEBKIT_HIT_TEST_RESULT(g_object_new(
         WEBKIT_TYPE_HIT_TEST_RESULT, "context", WEBKIT_HIT_TEST_RESULT_CONTEXT_LINK, "link-uri", "http://a/", nullptr));
     g_signal_emit_by_name(panel, "mouse-target-changed", over_link, 0u);

@@ -1,21 +1,21 @@
 // The image control: size, unscaled drawing from the image's own pixels, mouse events.
 #include <gtest/gtest.h>
-#include <gtk/gtk.h>
 
 #include <cstring>
 
 #include "imaging/image_store.h"
 #include "platform/bitmap.h"
-#include "platform/controls.h"
-#include "platform/window.h"
-#include "ui/controls.h"
+#include "support/toolkit.h"
 #include "ui/events.h"
 #include "ui/gadgets.h"
 #include "ui/image_control.h"
+#include "ui/standard_gadgets.h"
 #include "ui/windows.h"
 #include "ui_test_support.h"
 
 namespace {
+
+using test_support::widget;
 
 class ImageControl : public testing::Test {
 protected:
@@ -24,7 +24,7 @@ protected:
         ASSERT_NE(window, nullptr);
         preview = imaging::create_image(64999, 250, 250);
         ASSERT_NE(preview, 0);
-        control = ui::image_control_create(2, 525, 5, 250, 250, preview);
+        control = widget(ui::image_control_create(2, 525, 5, 250, 250, preview));
         ASSERT_NE(control, nullptr);
     }
     void TearDown() override {
@@ -68,14 +68,14 @@ protected:
         gdk_event_free(event);
     }
 
-    GtkWidget* window = nullptr;
+    platform::window* window = nullptr;
     GtkWidget* control = nullptr;
     intptr_t preview = 0;
 };
 
 TEST_F(ImageControl, TakesTheSizeOfItsImageAtTheSameCorner) {
     EXPECT_EQ(ui::gadget_get_state(2), preview);
-    platform::rect placed = platform::child_rect(control);
+    platform::rect placed = platform::control_rect(ui::gadget_handle(2));
     EXPECT_EQ(placed.width, 250);
     EXPECT_EQ(placed.height, 250);
 

@@ -1,4 +1,4 @@
-#include "web_address.h"
+#include "platform/web_address.h"
 
 #include <glib.h>
 

@@ -1,4 +1,4 @@
-#include "platform/classic_look.h"
+#include "platform/gtk/backend.h"
 
 #include <gtk/gtk.h>
 

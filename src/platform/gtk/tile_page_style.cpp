@@ -1,4 +1,4 @@
-#include "tile_page_style.h"
+#include "platform/gtk/web_view_state.h"
 
 namespace platform {
 
