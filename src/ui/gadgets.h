@@ -95,4 +95,16 @@ void show_text(gadget_record& record, const std::string& text);
 void set_text_colours(gadget_record& record, int which, int colour, int fill);
 int get_text_colours(const gadget_record& record, int which);
 
+// The table of a text-like kind: its text is what its control shows, and its colours are set
+// as above with `fill`.
+template <int fill>
+gadget_kind text_like_kind() {
+    gadget_kind kind;
+    kind.get_text = shown_text;
+    kind.set_text = show_text;
+    kind.set_colour = [](gadget_record& record, int which, int colour) { set_text_colours(record, which, colour, fill); };
+    kind.get_colour = [](gadget_record& record, int which) { return get_text_colours(record, which); };
+    return kind;
+}
+
 }  // namespace ui

@@ -23,14 +23,8 @@ void act(gadget_record& record, platform::user_action action, int, int) {
 }
 
 gadget_kind make_kind() {
-    gadget_kind kind;
+    gadget_kind kind = text_like_kind<button_highlight>();
     kind.act = act;
-    kind.get_text = shown_text;
-    kind.set_text = show_text;
-    kind.set_colour = [](gadget_record& record, int which, int colour) {
-        set_text_colours(record, which, colour, button_highlight);
-    };
-    kind.get_colour = [](gadget_record& record, int which) { return get_text_colours(record, which); };
     return kind;
 }
 

@@ -7,18 +7,7 @@ namespace {
 
 constexpr int button_face = 0x00C8D0D4;  // the text's fill when only its text colour is set
 
-gadget_kind make_kind() {
-    gadget_kind kind;
-    kind.get_text = shown_text;
-    kind.set_text = show_text;
-    kind.set_colour = [](gadget_record& record, int which, int colour) {
-        set_text_colours(record, which, colour, button_face);
-    };
-    kind.get_colour = [](gadget_record& record, int which) { return get_text_colours(record, which); };
-    return kind;
-}
-
-const gadget_kind text_kind = make_kind();
+const gadget_kind text_kind = text_like_kind<button_face>();
 
 }  // namespace
 
