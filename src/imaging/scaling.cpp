@@ -39,9 +39,9 @@ std::vector<contributions> make_weights(int n, int m) {
     std::vector<contributions> table(static_cast<std::size_t>(m));
     for (int i = 0; i < m; ++i) {
         contributions& c = table[static_cast<std::size_t>(i)];
-        const double center = (i + 0.5) / scale - 0.5;
-        c.left = std::max(static_cast<int>(std::floor(center - support)), 0);
-        c.right = std::min(static_cast<int>(std::ceil(center + support)), n - 1);
+        const double centre = (i + 0.5) / scale - 0.5;
+        c.left = std::max(static_cast<int>(std::floor(centre - support)), 0);
+        c.right = std::min(static_cast<int>(std::ceil(centre + support)), n - 1);
         if (c.right - c.left + 1 > widest) {
             if (c.left < n)
                 ++c.left;
@@ -50,7 +50,7 @@ std::vector<contributions> make_weights(int n, int m) {
         }
         double sum = 0.0;
         for (int k = c.left; k <= c.right; ++k) {
-            const double w = factor * mitchell((center - k) * factor);
+            const double w = factor * mitchell((centre - k) * factor);
             c.weights.push_back(w);
             sum += w;
         }
