@@ -98,7 +98,7 @@ TEST(TileServer, TilesOutsideTheGridFollowThePatternAndBadAddressesAreRefused) {
     EXPECT_LE(pattern_error(tile, -3, -1, 2), 12);
 
     for (const char* path : {"/31/0/0.jpg", "/kh/v=109&src=app&x=1&s=&y=1&z=2",
-                             "/kh?v=109&src=app&x=1&s=&y=1&z=2&s=Gal", "/2/1/1.png", "/a/b/c.jpg",
+                             "/kh?v=109&src=app&x=1&s=&y=1&z=2&s=Gal", "/2/1/1.gif", "/a/b/c.jpg",
                              "/kh/v=109&src=app&x=1&s=&y=1&z=2&s=Galx", "/2/99999999999999999/1.jpg",
                              "/kh/v=109&src=app&x=&s=&y=1&z=2&s=Gal"}) {
         auto answer = s.client->Get(path);
