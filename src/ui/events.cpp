@@ -127,6 +127,8 @@ void handle_waiting_events() {
     while (platform::wait_event(happened, 0)) handle(happened);
 }
 
+void wait_keeping_events(int ms) { platform::run_toolkit_for(ms); }
+
 bool post_control_event(platform::control* gadget, int type) {
     return gadget_number_of(gadget) >= 0 && platform::queue_control_event(gadget, type);
 }

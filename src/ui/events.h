@@ -48,6 +48,10 @@ void pause(int ms);
 // pending for a later wait.
 void handle_waiting_events();
 
+// Waits ms milliseconds while the windows go on painting and pages go on loading; the events
+// that arise meanwhile stay queued, in order, for the next event_wait.
+void wait_keeping_events(int ms);
+
 // Reports an event of a gadget: it reaches the application through a later event_wait, after
 // the events already waiting, as EVENT_CONTROL with the gadget's number and this type. Safe to
 // call while the toolkit works. False when the handle is no gadget of a numbered window.

@@ -150,6 +150,8 @@ control* create_web_view(window* parent, const rect& place, bool tab_stop, contr
     // Scripted popups must reach the "create" signal, where blocking and reporting happen.
     WebKitSettings* settings = webkit_web_view_get_settings(WEBKIT_WEB_VIEW(widget));
     webkit_settings_set_javascript_can_open_windows_automatically(settings, TRUE);
+    // Tile servers see who asks: the program and its version after the engine's own words.
+    webkit_settings_set_user_agent_with_application_details(settings, "Lomtra-SAT", LOMTRA_SAT_VERSION);
 
     control_spec spec;
     spec.kind = control_kind::web_view;

@@ -23,7 +23,8 @@ struct web_view_state {
 bool render_web_view(control& view, const pixel_view& into);
 
 // Adds the style that shows a tile page's image unscaled at (tile_page_left, tile_page_top)
-// with no scrollbar, to a view's user content.
+// with no scrollbar, to a view's user content. It applies to the top frame when the page is an
+// image alone, whatever its address, so the information pages keep their own layout.
 void add_tile_page_style(WebKitUserContentManager* content);
 
 }  // namespace platform
