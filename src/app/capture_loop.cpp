@@ -77,9 +77,13 @@ void end_of_run() {
     assemble_mosaic();
     const std::string failed = write_output();
     if (!failed.empty()) {
-        ui::message_box_ok("Error", "The mosaic could not be saved: \"" + failed +
-                                        "\" could not be written. Check that the disk has room and that "
-                                        "the folder may be written to, then start the run again.");
+        // When the image itself failed, the codec's own words say why (a full disk, a folder
+        // that may not be written to).
+        const std::string reason = services::text_right(failed, 4) == ".jpg" ? imaging::last_image_file_error() : "";
+        ui::message_box_ok("Error", "The mosaic could not be saved: \"" + failed + "\" could not be written" +
+                                        (reason.empty() ? "" : " (" + reason + ")") +
+                                        ". Check that the disk has room and that the folder may be written "
+                                        "to, then start the run again.");
     }
     back_to_idle();
 }
