@@ -5,6 +5,7 @@
 #include "app/program_state.h"
 #include "services/files.h"
 #include "services/text.h"
+#include "ui/browser_panel.h"
 #include "ui/events.h"
 #include "ui/gadgets.h"
 
@@ -12,8 +13,6 @@ namespace app {
 namespace {
 
 constexpr int pass_timeout_ms = 100;
-constexpr int browser_attribute_busy = 6;
-constexpr int browser_event_download_end = 6;
 
 void show_trackbar_label(int trackbar, int label, const std::string& prefix, const std::string& suffix) {
     const auto position = static_cast<int64_t>(ui::gadget_get_state(trackbar));
@@ -25,7 +24,7 @@ void show_trackbar_label(int trackbar, int label, const std::string& prefix, con
 void dispatch_control_event(int gadget, int type) {
     switch (gadget) {
         case GADGET_BROWSER:
-            if (type == browser_event_download_end && program.page_state == PAGE_WAITING) {
+            if (type == ui::BROWSER_EVENT_DOWNLOAD_END && program.page_state == PAGE_WAITING) {
                 program.page_state = PAGE_FINISHED;
             }
             break;
@@ -56,7 +55,7 @@ bool main_loop_pass() {
     const int event = ui::event_wait(pass_timeout_ms);
     if (program.run_active == 1) {
         if (program.page_state == PAGE_FINISHED &&
-            ui::gadget_get_attribute(GADGET_BROWSER, browser_attribute_busy) == 0) {
+            ui::gadget_get_attribute(GADGET_BROWSER, ui::BROWSER_BUSY) == 0) {
             capture_step();
         } else {
             check_page_timeout();
