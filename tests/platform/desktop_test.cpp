@@ -63,7 +63,9 @@ TEST(EventQueue, WaitingForNothingTimesOutAndAQueuedEventEndsTheWait) {
     drop_waiting_events();
     platform::event happened;
     const auto started = std::chrono::steady_clock::now();
-    if (!platform::wait_event(happened, 60)) EXPECT_GE(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(55));
+    if (!platform::wait_event(happened, 60)) {
+        EXPECT_GE(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(55));
+    }
     platform::queue_control_event(label, 1);
     EXPECT_TRUE(platform::wait_event(happened, 10000));
     platform::destroy_window(window);
@@ -75,7 +77,9 @@ TEST(EventQueue, EventsOfADestroyedWindowOrControlAreDropped) {
     bool destroyed = false;
     platform::control_callbacks callbacks;
     callbacks.destroyed = [&](platform::control*) { destroyed = true; };
-    platform::control* button = platform::create_control(window, {platform::control_kind::button}, callbacks);
+    platform::control_spec spec;
+    spec.kind = platform::control_kind::button;
+    platform::control* button = platform::create_control(window, spec, callbacks);
     platform::queue_control_event(label, 1);
     platform::queue_control_event(button, 2);
     platform::destroy_control(button);
