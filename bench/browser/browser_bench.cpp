@@ -1,6 +1,6 @@
 // How fast a browser panel takes a tile from the local tile server, the way the capture loop
 // drives it: set its address, wait for the download-end event, wait until the busy attribute
-// reads 0, print the panel into a device context.
+// reads 0, render the panel into the capture pixels.
 // Run under a display (xvfb-run -a bench/bench_browser [tiles]).
 //
 // Reference: the same tiles fetched over HTTP and decoded directly, in this process, which is

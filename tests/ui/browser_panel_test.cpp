@@ -67,7 +67,7 @@ protected:
     std::unique_ptr<tileserver::tile_server> server;
 };
 
-// A 24-bit bitmap of a panel's client size in a device context, as the capture makes it.
+// A 24-bit bitmap of a panel's size with the panel rendered into it, as the capture makes it.
 struct capture_image {
     explicit capture_image(platform::control* panel) {
         platform::control_size(panel, width, height);
