@@ -6,7 +6,9 @@ set -euo pipefail
 
 build_packages=(cmake make g++ pkg-config libjpeg62-turbo-dev libgtk-3-dev libwebkit2gtk-4.1-dev
                 libcpp-httplib-dev fonts-dejavu-core xplanet-images)
-test_packages=(libgtest-dev libgmock-dev xvfb xauth xdotool xplanet-images)
+# gdal-bin: the capture tests read the mosaic with gdalinfo and gdallocationinfo, as GIS
+# software reads it.
+test_packages=(libgtest-dev libgmock-dev xvfb xauth xdotool xplanet-images gdal-bin)
 run_packages=(xvfb xauth x11-apps imagemagick xplanet-images)
 # gdal-bin gives the capture benchmark its reference tool.
 bench_packages=(xvfb xauth gdal-bin)

@@ -180,7 +180,7 @@ TEST(RealProgram, ParisChosenByRealInputGivesTheExactMosaicThenClosesWithZero) {
         if (!fs::is_directory(output)) return false;
         int files = 0;
         for (const auto& entry : fs::directory_iterator(output)) files += entry.is_regular_file();
-        return files == 3;
+        return files == 4;  // the mosaic, its world, projection and auxiliary files
     }, 60000));
     std::this_thread::sleep_for(std::chrono::seconds(1));
 
