@@ -21,13 +21,15 @@ canvas_places mosaic_places(const tile_grid& grid, const area& bounds, int zoom,
     canvas_places places;
     places.columns.reserve(static_cast<std::size_t>(std::max(width, 0)));
     places.rows.reserve(static_cast<std::size_t>(std::max(height, 0)));
-    for (int i = 0; i < width; ++i) places.columns.push_back(world_pixel_x(left + i * pixel_width, zoom) - canvas_left);
-    for (int j = 0; j < height; ++j) places.rows.push_back(world_pixel_y(top + j * pixel_height, zoom) - canvas_top);
+    for (int i = 0; i < width; ++i)
+        places.columns.push_back(world_pixel_x(left + i * pixel_width, zoom) - canvas_left);
+    for (int j = 0; j < height; ++j)
+        places.rows.push_back(world_pixel_y(top + j * pixel_height, zoom) - canvas_top);
     return places;
 }
 
-bool cut_mosaic(imaging::image_number canvas, imaging::image_number mosaic, const tile_grid& grid, const area& bounds,
-                int zoom) {
+bool cut_mosaic(imaging::image_number canvas, imaging::image_number mosaic, const tile_grid& grid,
+                const area& bounds, int zoom) {
     const platform::bitmap* source = imaging::image_bitmap(canvas);
     const rectangle cut = mosaic_cut(grid);
     if (!source || imaging::create_image(mosaic, cut.width, cut.height) == 0) return false;

@@ -23,7 +23,7 @@ canvas_places mosaic_places(const tile_grid& grid, const area& bounds, int zoom,
 // Makes the mosaic image, of the size of the grid's cut, from the canvas image. False when
 // the canvas is missing or the mosaic image cannot be made (the mosaic number then holds no
 // image).
-bool cut_mosaic(imaging::image_number canvas, imaging::image_number mosaic, const tile_grid& grid, const area& bounds,
-                int zoom);
+bool cut_mosaic(imaging::image_number canvas, imaging::image_number mosaic, const tile_grid& grid,
+                const area& bounds, int zoom);
 
 }  // namespace app

@@ -63,8 +63,8 @@ double step_at(const std::vector<double>& places, std::size_t i) {
     return std::fabs(places[after] - places[before]) / static_cast<double>(after - before);
 }
 
-// The arithmetic is in 16-bit whole numbers, eight of them to a vector instruction where the
-// processor has them (SSE2, on every x86-64), with the same results in plain code elsewhere.
+// The arithmetic is in 16-bit whole numbers, eight of them to a vector instruction with SSE2
+// (every x86-64) and sixteen with AVX2, with the same results in plain code elsewhere.
 // Weights carry 15 fraction bits (a weight of one becomes 1 - 2^-15, as 16 bits hold no more);
 // each product keeps the high half of its 32 bits. Source bytes enter with 7 fraction bits, so
 // the values between the two passes (down the columns, then along the rows) carry 6, and the
@@ -102,12 +102,17 @@ fixed_taps to_fixed(const taps& exact) {
 }
 
 // The high half of a 16 x 16-bit product.
-inline int16_t high_half(int16_t a, int16_t b) { return static_cast<int16_t>((int32_t{a} * b) >> 16); }
+inline int16_t high_half(int16_t a, int16_t b) {
+    return static_cast<int16_t>((int32_t{a} * b) >> 16);
+}
 
-inline int16_t entering(std::uint8_t byte) { return static_cast<int16_t>(byte << 7); }
+inline int16_t entering(std::uint8_t byte) {
+    return static_cast<int16_t>(byte << 7);
+}
 
 // The four row pointers moved on by b bytes.
-inline std::array<const std::uint8_t*, taps_per_pass> rows_from(const std::uint8_t* const* rows, std::size_t b) {
+inline std::array<const std::uint8_t*, taps_per_pass> rows_from(const std::uint8_t* const* rows,
+                                                                std::size_t b) {
     return {rows[0] + b, rows[1] + b, rows[2] + b, rows[3] + b};
 }
 
@@ -116,7 +121,8 @@ inline std::array<const std::uint8_t*, taps_per_pass> rows_from(const std::uint8
 inline int16_t weigh_taps(const int16_t* __restrict w, std::size_t stride, const int16_t* __restrict in,
                           std::size_t b) {
     return static_cast<int16_t>(high_half(in[b], w[b]) + high_half(in[b + 3], w[stride + b]) +
-                                high_half(in[b + 6], w[2 * stride + b]) + high_half(in[b + 9], w[3 * stride + b]));
+                                high_half(in[b + 6], w[2 * stride + b]) +
+                                high_half(in[b + 9], w[3 * stride + b]));
 }
 
 // Rounded and kept to 0 .. 255 (the kernel overshoots a little at sharp edges). The high halves
@@ -137,7 +143,9 @@ inline std::uint8_t to_byte(int16_t value) {
 int widest_vectors = 256;  // bits; see limit_vector_width
 
 #ifdef __SSE2__
-bool use_sse2() { return widest_vectors >= 128; }
+bool use_sse2() {
+    return widest_vectors >= 128;
+}
 
 std::size_t weigh_rows_sse2(int16_t* into, bool add, const std::uint8_t* const* rows, const int16_t* w,
                             std::size_t n) {
@@ -162,10 +170,10 @@ std::size_t weigh_rows_sse2(int16_t* into, bool add, const std::uint8_t* const* 
     return b;
 }
 
-std::size_t weigh_columns_to_bytes_sse2(std::uint8_t* out, const int16_t* w, std::size_t stride, const int16_t* in,
-                                        std::size_t n) {
+std::size_t weigh_columns_to_bytes_sse2(std::uint8_t* out, const int16_t* w, std::size_t stride,
+                                        const int16_t* in, std::size_t n) {
     const auto load = [](const int16_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); };
-    const auto taps = [&](std::size_t at) {
+    const auto weighed = [&](std::size_t at) {
         __m128i sum = _mm_mulhi_epi16(load(in + at), load(w + at));
         sum = _mm_add_epi16(sum, _mm_mulhi_epi16(load(in + at + 3), load(w + stride + at)));
         sum = _mm_add_epi16(sum, _mm_mulhi_epi16(load(in + at + 6), load(w + 2 * stride + at)));
@@ -175,12 +183,11 @@ std::size_t weigh_columns_to_bytes_sse2(std::uint8_t* out, const int16_t* w, std
     std::size_t b = 0;
     for (; b + 16 <= n; b += 16) {
         // Packing with unsigned saturation keeps the values to 0 .. 255, as to_byte does.
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + b), _mm_packus_epi16(taps(b), taps(b + 8)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + b), _mm_packus_epi16(weighed(b), weighed(b + 8)));
     }
     return b;
 }
 #endif
-
 
 #ifdef LOMTRA_RESAMPLING_AVX2
 // Twice the width where the processor has AVX2, chosen while the program runs.
@@ -189,13 +196,15 @@ bool use_avx2() {
     return available && widest_vectors >= 256;
 }
 
-__attribute__((target("avx2"))) std::size_t weigh_rows_avx2(int16_t* into, bool add, const std::uint8_t* const* rows,
-                                                            const int16_t* w, std::size_t n) {
+__attribute__((target("avx2"))) std::size_t weigh_rows_avx2(int16_t* into, bool add,
+                                                            const std::uint8_t* const* rows, const int16_t* w,
+                                                            std::size_t n) {
     __m256i weight[taps_per_pass];
     for (int k = 0; k < taps_per_pass; ++k) weight[k] = _mm256_set1_epi16(w[k]);
     std::size_t b = 0;
     for (; b + 16 <= n; b += 16) {
-        __m256i sum = add ? _mm256_loadu_si256(reinterpret_cast<const __m256i*>(into + b)) : _mm256_setzero_si256();
+        __m256i sum =
+            add ? _mm256_loadu_si256(reinterpret_cast<const __m256i*>(into + b)) : _mm256_setzero_si256();
         for (int k = 0; k < taps_per_pass; ++k) {
             const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[k] + b));
             const __m256i entered = _mm256_slli_epi16(_mm256_cvtepu8_epi16(bytes), 7);
@@ -243,8 +252,9 @@ void weigh_rows(int16_t* __restrict into, bool add, const std::uint8_t* const* r
     if (use_sse2()) b += weigh_rows_sse2(into + b, add, rows_from(rows, b).data(), w, n - b);
 #endif
     for (; b < n; ++b) {
-        const auto v = static_cast<int16_t>(high_half(entering(rows[0][b]), w[0]) + high_half(entering(rows[1][b]), w[1]) +
-                                            high_half(entering(rows[2][b]), w[2]) + high_half(entering(rows[3][b]), w[3]));
+        const auto v = static_cast<int16_t>(
+            high_half(entering(rows[0][b]), w[0]) + high_half(entering(rows[1][b]), w[1]) +
+            high_half(entering(rows[2][b]), w[2]) + high_half(entering(rows[3][b]), w[3]));
         into[b] = static_cast<int16_t>(add ? into[b] + v : v);
     }
 }
@@ -271,8 +281,8 @@ void weigh_columns_to_bytes(std::uint8_t* __restrict out, const int16_t* __restr
 
 }  // namespace
 
-resampler::resampler(const std::vector<double>& column_places, int source_width, const std::vector<double>& row_places,
-                     int source_height)
+resampler::resampler(const std::vector<double>& column_places, int source_width,
+                     const std::vector<double>& row_places, int source_height)
     : source_width_(std::max(source_width, 1)), source_height_(std::max(source_height, 1)) {
     const int width = static_cast<int>(column_places.size());
     std::vector<fixed_taps> columns;
@@ -288,7 +298,8 @@ resampler::resampler(const std::vector<double>& column_places, int source_width,
         const fixed_taps& column = columns[i];
         column_first_.push_back(column.first);
         padded_first_ = i == 0 ? column.first : std::min(padded_first_, column.first);
-        padded_end = i == 0 ? column.first + taps_per_column_ : std::max(padded_end, column.first + taps_per_column_);
+        padded_end =
+            i == 0 ? column.first + taps_per_column_ : std::max(padded_end, column.first + taps_per_column_);
         for (std::size_t k = 0; k < column.weights.size(); ++k) {
             int16_t* w = &channel_weights_[k * 3 * width + 3 * static_cast<std::size_t>(i)];
             w[0] = w[1] = w[2] = column.weights[k];
@@ -361,28 +372,34 @@ void resampler::resample_rows(int j0, int j1, const std::function<const std::uin
         }
         for (std::size_t b = 0; b < read_offset; ++b) padded[b] = read[b % 3];
         const std::size_t last_pixel = read_offset + read_bytes - 3;
-        for (std::size_t b = read_offset + read_bytes; b < padded.size(); ++b) padded[b] = padded[last_pixel + b % 3];
+        for (std::size_t b = read_offset + read_bytes; b < padded.size(); ++b)
+            padded[b] = padded[last_pixel + b % 3];
 
         // Along the row: each run of columns reads one contiguous stretch of the padded row.
         std::uint8_t* const out = output_row(j);
         for (const column_run& run : runs_) {
             const std::size_t begin = 3 * static_cast<std::size_t>(run.first_column);
             const std::size_t count = 3 * static_cast<std::size_t>(run.end_column) - begin;
-            const auto in = [&](int k) { return padded.data() + 3 * static_cast<std::size_t>(run.padded_offset + k); };
+            const auto in = [&](int k) {
+                return padded.data() + 3 * static_cast<std::size_t>(run.padded_offset + k);
+            };
             const int16_t* const w = channel_weights_.data() + begin;
             if (taps_per_column_ == taps_per_pass) {
                 weigh_columns_to_bytes(out + begin, w, weights_per_tap, in(0), count);
                 continue;
             }
             for (int k = 0; k < taps_per_column_; k += taps_per_pass) {
-                weigh_columns(sums.data() + begin, k != 0, w + k * weights_per_tap, weights_per_tap, in(k), count);
+                weigh_columns(sums.data() + begin, k != 0, w + k * weights_per_tap, weights_per_tap, in(k),
+                              count);
             }
             for (std::size_t b = 0; b < count; ++b) out[begin + b] = to_byte(sums[begin + b]);
         }
     }
 }
 
-void limit_vector_width(int bits) { widest_vectors = bits; }
+void limit_vector_width(int bits) {
+    widest_vectors = bits;
+}
 
 bool resample_bitmap(const resampler& plan, const platform::bitmap& source, platform::bitmap& destination) {
     if (source.depth != 24 || destination.depth != 24 || source.width != plan.source_width() ||

@@ -24,8 +24,8 @@ class resampler {
 public:
     // column_places[i] and row_places[j]: where output column i and output row j look in a
     // source of source_width x source_height pixels.
-    resampler(const std::vector<double>& column_places, int source_width, const std::vector<double>& row_places,
-              int source_height);
+    resampler(const std::vector<double>& column_places, int source_width,
+              const std::vector<double>& row_places, int source_height);
 
     int width() const { return static_cast<int>(column_first_.size()); }
     int height() const { return static_cast<int>(row_tap_start_.size()) - 1; }
@@ -55,7 +55,7 @@ private:
     int taps_per_column_ = 0;
     std::vector<int> column_first_;
     std::vector<int16_t> channel_weights_;  // [tap][3 * column + channel], 15 fraction bits
-    int padded_first_ = 0;                // first source column of the padded row
+    int padded_first_ = 0;                  // first source column of the padded row
     int padded_width_ = 0;
     struct column_run {
         int first_column;

@@ -1,6 +1,7 @@
-// Resampling onto chosen column and row places: exact where the places are pixel centres, ramps
-// kept where they fall between, edges repeated beyond the picture, and the same result whether
-// the rows are made at once or band by band from only the source rows each band reads.
+// Resampling onto chosen column and row places: exact where the places are pixel centres, edges
+// repeated beyond the picture, and the same result whether the rows are made at once or band by
+// band from only the source rows each band reads, and whatever vector instructions make them.
+// (How exactly places between pixels come out is measured on whole mosaics.)
 #include "imaging/resampling.h"
 
 #include <gtest/gtest.h>
@@ -20,10 +21,13 @@ struct picture {
         : width(w), height(h), bytes(static_cast<std::size_t>(w) * h * 3) {
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x)
-                for (int c = 0; c < 3; ++c) bytes[(static_cast<std::size_t>(y) * w + x) * 3 + c] = value(x, y, c);
+                for (int c = 0; c < 3; ++c)
+                    bytes[(static_cast<std::size_t>(y) * w + x) * 3 + c] = value(x, y, c);
     }
     const std::uint8_t* row(int y) const { return &bytes[static_cast<std::size_t>(y) * width * 3]; }
-    std::uint8_t at(int x, int y, int c) const { return bytes[(static_cast<std::size_t>(y) * width + x) * 3 + c]; }
+    std::uint8_t at(int x, int y, int c) const {
+        return bytes[(static_cast<std::size_t>(y) * width + x) * 3 + c];
+    }
 };
 
 std::vector<double> places(int count, const std::function<double(int)>& place) {
@@ -41,7 +45,8 @@ picture resample(const imaging::resampler& plan, const picture& source, int band
         plan.resample_rows(
             j0, j1,
             [&](int r) -> const std::uint8_t* {
-                EXPECT_TRUE(r >= rows.first && r < rows.last) << "row " << r << " outside the band's source rows";
+                EXPECT_TRUE(r >= rows.first && r < rows.last)
+                    << "row " << r << " outside the band's source rows";
                 return source.row(r);
             },
             [&](int j) { return &out.bytes[static_cast<std::size_t>(j) * out.width * 3]; });
@@ -50,11 +55,13 @@ picture resample(const imaging::resampler& plan, const picture& source, int band
 }
 
 // Wide enough for the vector code's widest steps and a remainder in plain code.
-const picture noise(77, 41, [](int x, int y, int c) { return static_cast<std::uint8_t>((x * 97 + y * 57 + c * 31) ^ (x * y)); });
+const picture noise(77, 41, [](int x, int y, int c) {
+    return static_cast<std::uint8_t>((x * 97 + y * 57 + c * 31) ^ (x * y));
+});
 
 TEST(Resampler, PixelCentresGiveThePictureBackAndPlacesBeyondTheEdgesRepeatThem) {
-    const imaging::resampler same(places(77, [](int i) { return i + 0.5; }), 77, places(41, [](int j) { return j + 0.5; }),
-                                  41);
+    const imaging::resampler same(places(77, [](int i) { return i + 0.5; }), 77,
+                                  places(41, [](int j) { return j + 0.5; }), 41);
     const picture copy = resample(same, noise, 41);
     EXPECT_EQ(copy.bytes, noise.bytes);
 
@@ -70,36 +77,20 @@ TEST(Resampler, PixelCentresGiveThePictureBackAndPlacesBeyondTheEdgesRepeatThem)
                     << i << ", " << j << ", " << c;
 
     // Far beyond: the top-right pixel everywhere.
-    const imaging::resampler far(places(20, [](int i) { return 1e6 + i; }), 77, places(3, [](int j) { return -1e9 - j; }),
-                                 41);
+    const imaging::resampler far(places(20, [](int i) { return 1e6 + i; }), 77,
+                                 places(3, [](int j) { return -1e9 - j; }), 41);
     const picture corner = resample(far, noise, 3);
     for (int j = 0; j < 3; ++j)
         for (int i = 0; i < 20; ++i)
             for (int c = 0; c < 3; ++c) ASSERT_EQ(corner.at(i, j, c), noise.at(76, 0, c)) << i << ", " << j;
 }
 
-TEST(Resampler, RampsAreKeptBetweenPixelsWhetherEnlargedOrShrunk) {
-    // Values x + y + 20 (+ the channel) at pixel centres: a plane, which the kernel keeps.
-    const picture plane(90, 130, [](int x, int y, int c) { return static_cast<std::uint8_t>(x + y + 20 + c); });
-    const auto value = [](double x, double y, int c) { return (x - 0.5) + (y - 0.5) + 20 + c; };
-    // Columns at a fractional shift; rows first enlarged (0.6 source rows apart), then shrunk
-    // (2.5 apart), as the rows of a mosaic reaching far north are.
-    const auto column_place = [](int i) { return 10.37 + i * 0.9993; };
-    const auto row_place = [](int j) { return j < 60 ? 20.2 + 0.6 * j : 56.2 + 2.5 * (j - 60); };
-    const imaging::resampler plan(places(70, column_place), 90, places(80, row_place), 130);
-    const picture out = resample(plan, plane, 5);
-    double worst = 0;
-    for (int j = 0; j < 80; ++j)
-        for (int i = 0; i < 70; ++i)
-            for (int c = 0; c < 3; ++c)
-                worst = std::max(worst, std::fabs(out.at(i, j, c) - value(column_place(i), row_place(j), c)));
-    EXPECT_LE(worst, 0.6);  // whole-number output of an exact plane
-}
-
 TEST(Resampler, FlatAreasStayFlatAndBandsAndVectorWidthsGiveTheSameResult) {
-    const picture flat(40, 30, [](int, int, int c) { return static_cast<std::uint8_t>(c == 0 ? 0 : c == 1 ? 255 : 77); });
+    const picture flat(40, 30, [](int, int, int c) {
+        return static_cast<std::uint8_t>(c == 0 ? 0 : c == 1 ? 255 : 77);
+    });
     const imaging::resampler spread(places(50, [](int i) { return -3.0 + 0.93 * i; }), 40,
-                                  places(33, [](int j) { return j * j * 0.05; }), 30);
+                                    places(33, [](int j) { return j * j * 0.05; }), 30);
     const picture out = resample(spread, flat, 33);
     for (int j = 0; j < 33; ++j)
         for (int i = 0; i < 50; ++i)
