@@ -202,6 +202,8 @@ struct far_area {
     const char* name;
 };
 
+void PrintTo(const far_area& area, std::ostream* out) { *out << area.what; }
+
 class FarFromTheEquator : public CaptureRun, public testing::WithParamInterface<far_area> {};
 
 TEST_P(FarFromTheEquator, TheGroundStillLiesWhereTheWorldFileSays) {
