@@ -8,6 +8,7 @@
 #include "app/preview_and_mosaic.h"
 #include "app/preview_layout.h"
 #include "app/program_state.h"
+#include "app/request_pacing.h"
 #include "app/tile_capture.h"
 #include "imaging/image_files.h"
 #include "services/files.h"
@@ -35,6 +36,7 @@ struct page_request {
 page_request current_request;
 
 void request_page(const std::string& address) {
+    pace_tile_request();
     current_request.sent_at = clock::now();
     ++current_request.attempts;
     ui::gadget_set_text(GADGET_BROWSER, address);

@@ -27,6 +27,7 @@ struct server_options {
     bool truncate = false;    // send only the first half of each tile's bytes
     bool html_instead = false;  // an HTML page instead of the image
     std::string log_path;     // one line per request served ("-" for standard output)
+    bool no_cache = false;    // tiles say "no-store" instead of a cache lifetime
 };
 
 enum class parse_result { run, help, error };
