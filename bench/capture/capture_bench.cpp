@@ -1,7 +1,8 @@
 // A complete capture run of 140 tiles (lat 48.8..48.9, lon 2.3..2.4 at zoom 15) against the
 // local tile server, the way a person starts one: the program's own window and main loop, START
 // and Yes. Then the same tiles once more through the capture step's parts, each timed apart,
-// and the assembly of the mosaic from the tile files.
+// and the assembly of the mosaic from the tile files, with the resampling of the mosaic and
+// the decoding of the tile files timed apart.
 // Run under a display: xvfb-run -a -s "-screen 0 1280x1024x24" build/bench/bench_capture
 //
 // Reference: GDAL's gdal_translate reading the same area at the same zoom from the plain XYZ
@@ -21,6 +22,7 @@
 #include <vector>
 
 #include "app/capture_loop.h"
+#include "app/georeferenced_cut.h"
 #include "app/main_loop.h"
 #include "app/main_window.h"
 #include "app/output_files.h"
@@ -99,10 +101,17 @@ struct step_parts {
     double page = 0, settle = 0, render = 0, encodes = 0, preview = 0;
 };
 
+struct assembly_times {
+    double assembly = 0;    // the whole assembly: tiles decoded and drawn, then the mosaic made
+    double resampling = 0;  // making the mosaic from the canvas, alone
+    double decoding = 0;    // decoding the tile files, alone
+};
+
 // The same walk once more, each part of a capture step timed on its own: the capture of the
 // priming page (number 0) and of tiles 1 to P, as the capture loop does them.
-bool timed_parts(step_parts& sum, int64_t& steps, double& assembly_ms) {
-    app::program.grid = app::compute_grid({lat_min, lat_max, lon_min, lon_max}, zoom);
+bool timed_parts(step_parts& sum, int64_t& steps, assembly_times& times) {
+    app::program.bounds = {lat_min, lat_max, lon_min, lon_max};
+    app::program.grid = app::compute_grid(app::program.bounds, zoom);
     app::program.zoom = zoom;
     app::program.compression = compression;
     app::program.preview_row = 0;
@@ -138,9 +147,21 @@ bool timed_parts(step_parts& sum, int64_t& steps, double& assembly_ms) {
         }
     }
     steps = tiles + 1;
-    const auto at = clock_type::now();
-    app::assemble_mosaic();
-    assembly_ms = ms_since(at);
+    // Decoding the tile files alone, as the assembly decodes them (the files stay for it).
+    auto at = clock_type::now();
+    constexpr int decoded_tile = 5;
+    for (int64_t k = 1; k <= tiles; ++k) {
+        imaging::load_image(decoded_tile, app::tile_file_name(k));
+        imaging::free_image(decoded_tile);
+    }
+    times.decoding = ms_since(at);
+    // The assembly as assemble_mosaic does it, its two halves timed apart.
+    at = clock_type::now();
+    app::draw_mosaic_canvas();
+    const auto drawn = clock_type::now();
+    app::cut_mosaic(app::mosaic_canvas_image, app::mosaic_image, app::program.grid, app::program.bounds, zoom);
+    times.resampling = ms_since(drawn);
+    times.assembly = ms_since(at);
     services::remove_file(app::tile_file_name(0));
     imaging::free_image(app::mosaic_image);
     imaging::free_image(app::mosaic_canvas_image);
@@ -228,8 +249,8 @@ int main() {
 
     step_parts parts;
     int64_t steps = 0;
-    double assembly_ms = 0;
-    const bool parts_ok = timed_parts(parts, steps, assembly_ms);
+    assembly_times assembly;
+    const bool parts_ok = timed_parts(parts, steps, assembly);
     app::shut_down();
     platform::set_dialog_responder({});
 
@@ -255,7 +276,12 @@ int main() {
     std::printf("    render the panel                         %9.2f ms\n", parts.render / n);
     std::printf("    the three JPEG encodes                   %9.2f ms\n", parts.encodes / n);
     std::printf("    preview update                           %9.2f ms\n", parts.preview / (n - 1));
-    std::printf("  assembly of the mosaic                     %9.0f ms\n", assembly_ms);
+    std::printf("  assembly of the mosaic                     %9.0f ms\n", assembly.assembly);
+    std::printf("    of which the resampling to the area      %9.0f ms (%d x %d pixels)\n", assembly.resampling,
+                cut.width, cut.height);
+    std::printf("  decoding the %lld tile files alone           %9.0f ms\n", static_cast<long long>(tiles),
+                assembly.decoding);
+    std::printf("  ratio resampling / tile decoding           %9.2f\n", assembly.resampling / assembly.decoding);
     if (gdal_ms > 0) {
         std::printf("  reference: gdal_translate, same area, XYZ  %9.0f ms\n", gdal_ms);
         std::printf("    image sizes: lomtra-sat %d x %d, gdal_translate %s\n", cut.width, cut.height,

@@ -20,6 +20,7 @@ namespace {
 
 constexpr services::file_number world_file_number = 12;
 constexpr services::file_number projection_file_number = 13;
+constexpr services::file_number auxiliary_file_number = 14;
 
 // Writes the lines through a numbered file and checks that every byte reached the disk: the
 // buffered writes themselves cannot tell (a full disk shows only when the buffer is flushed).
@@ -55,6 +56,7 @@ std::string write_output() {
     const std::string image_name = base + ".jpg";
     const std::string world_name = base + ".jgw";
     const std::string projection_name = base + ".prj";
+    const std::string auxiliary_name = image_name + ".aux.xml";
 
     services::make_directory(output_folder);
     std::string failed;
@@ -69,11 +71,15 @@ std::string write_output() {
     } else if (!write_text_file(projection_file_number, projection_name,
                                 std::array<std::string_view, 1>{projection_line})) {
         failed = projection_name;
+    } else if (!write_text_file(auxiliary_file_number, auxiliary_name, auxiliary_file_lines)) {
+        failed = auxiliary_name;
     }
     remove_temporary_files();
     if (!failed.empty()) {
         // A half-written result would look like a finished one in the folder: none of it stays.
-        for (const std::string& name : {image_name, world_name, projection_name}) services::remove_file(name);
+        for (const std::string& name : {image_name, world_name, projection_name, auxiliary_name}) {
+            services::remove_file(name);
+        }
         return failed;
     }
     open_finished_mosaic(image_name);

@@ -1,6 +1,6 @@
 #pragma once
 // The result of a run: the mosaic JPEG named after the date and time in "C:/Lomtra-SAT", its
-// world file and its projection file; then the run's remaining temporary files go and the
+// world file, its projection file and its GDAL auxiliary file; then the run's remaining temporary files go and the
 // mosaic is handed to the desktop's image viewer.
 #include <string>
 #include <string_view>
@@ -9,7 +9,7 @@ namespace app {
 
 constexpr char output_folder[] = "C:/Lomtra-SAT";
 
-// Writes the three output files of the mosaic image. On success returns the empty text; when a
+// Writes the four output files of the mosaic image. On success returns the empty text; when a
 // file cannot be written, removes whatever of the output it had written and returns the name
 // of the file that failed. The temporary files are removed in both cases; the mosaic is opened
 // only on success.

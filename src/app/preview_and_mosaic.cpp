@@ -1,12 +1,12 @@
 #include "app/preview_and_mosaic.h"
 
+#include "app/georeferenced_cut.h"
 #include "app/main_window.h"
 #include "app/preview_layout.h"
 #include "app/program_state.h"
 #include "imaging/drawing.h"
 #include "imaging/image_files.h"
 #include "imaging/image_store.h"
-#include "imaging/regions.h"
 #include "imaging/scaling.h"
 #include "services/files.h"
 #include "services/text.h"
@@ -52,6 +52,11 @@ void update_preview(int64_t k) {
 }
 
 void assemble_mosaic() {
+    draw_mosaic_canvas();
+    cut_mosaic(mosaic_canvas_image, mosaic_image, program.grid, program.bounds, program.zoom);
+}
+
+void draw_mosaic_canvas() {
     const int32_t columns = column_count();
     const int32_t rows = row_count();
     imaging::create_image(mosaic_canvas_image, columns * tile_size_pixels, rows * tile_size_pixels);
@@ -70,8 +75,6 @@ void assemble_mosaic() {
         ui::gadget_set_state(GADGET_PROGRESS, done);
     }
     imaging::end_drawing();
-    const rectangle cut = mosaic_cut(program.grid);
-    imaging::copy_region(mosaic_canvas_image, mosaic_image, cut.left, cut.top, cut.width, cut.height);
 }
 
 void clear_preview() {

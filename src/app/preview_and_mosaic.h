@@ -16,9 +16,11 @@ constexpr int assembly_tile_image = 3;
 // Shrinks tile file k ("C:/" k ".jpg") into its preview cell and shows the preview.
 void update_preview(int64_t k);
 
-// Draws tile files 1 to P onto the canvas (deleting each once drawn) and cuts the area out of
-// it into the mosaic image.
+// Draws tile files 1 to P onto the canvas (deleting each once drawn) and makes the mosaic image
+// from it: the area, each pixel showing the ground where the world file places it.
 void assemble_mosaic();
+// The two halves of the assembly: the tiles onto the canvas, then (cut_mosaic) the mosaic.
+void draw_mosaic_canvas();
 
 // Fills the preview black, writes it to "C:/shot.jpg" and shows it.
 void clear_preview();

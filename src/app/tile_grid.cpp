@@ -51,6 +51,9 @@ int32_t span(int32_t high, int32_t low) {
 
 }  // namespace
 
+double world_pixel_x(double longitude, int zoom) { return world_x(longitude, world_size(zoom)); }
+double world_pixel_y(double latitude, int zoom) { return world_y(latitude, world_size(zoom)); }
+
 projected_corner project_corner(double latitude, double longitude, int zoom) {
     const double world = world_size(zoom);
     projected_corner corner;
