@@ -1,13 +1,18 @@
-// A complete capture run of 140 tiles (lat 48.8..48.9, lon 2.3..2.4 at zoom 15) against the
-// local tile server, the way a person starts one: the program's own window and main loop, START
-// and Yes. Then the same tiles once more through the capture step's parts, each timed apart,
-// and the assembly of the mosaic from the tile files, with the resampling of the mosaic and
-// the decoding of the tile files timed apart.
-// Run under a display: xvfb-run -a -s "-screen 0 1280x1024x24" build/bench/bench_capture
+// Capture runs against the local tile server, the way a person starts one: the program's own
+// window and main loop, START and Yes; once as the program runs by default and once with
+// LOMTRA_SAT_PREFETCH=0 (the program reads it when a run starts; until it prefetches, the two
+// runs do the same). Then, on the same area, what the browser alone does (navigate, load,
+// render each tile of the walk) and what gdal_translate does with one connection and with its
+// default connections, each against a tile server of its own on a port of its own, so that no
+// HTTP cache carries tiles from one measurement to the next. Then the same tiles once more
+// through the capture step's parts, each timed apart, and the assembly of the mosaic.
 //
-// Reference: GDAL's gdal_translate reading the same area at the same zoom from the plain XYZ
-// path of the same server with one connection and writing one JPEG (Debian's gdal-bin). When
-// it is not installed, the ratio is left out.
+//   xvfb-run -a -s "-screen 0 1280x1024x24" build/bench/bench_capture [--delay MS] [--tiles N]
+//
+// --delay MS: the tile server waits MS milliseconds before each tile (tiles stay cacheable for
+// a day, as a public server's do); --tiles N: an area of at least N tiles at zoom 15 (default:
+// lat 48.8..48.9, lon 2.3..2.4, 140 tiles). GDAL is Debian's gdal-bin; without it, its
+// figures are left out.
 #include <gtk/gtk.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -18,6 +23,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -35,8 +41,11 @@
 #include "imaging/image_files.h"
 #include "imaging/image_store.h"
 #include "imaging/jpeg_codec.h"
-#include "support/toolkit.h"
+#include "platform/bitmap.h"
+#include "platform/handles.h"
+#include "platform/gui.h"
 #include "services/files.h"
+#include "support/toolkit.h"
 #include "tile_server.h"
 #include "ui/browser_panel.h"
 #include "ui/events.h"
@@ -49,20 +58,55 @@ namespace {
 
 using clock_type = std::chrono::steady_clock;
 
-constexpr double lat_min = 48.8, lat_max = 48.9, lon_min = 2.3, lon_max = 2.4;
 constexpr int zoom = 15;
 constexpr int compression = 5;
+
+struct bench_area {
+    double lat_min = 48.8, lat_max = 48.9, lon_min = 2.3, lon_max = 2.4;
+};
+bench_area area;
+int server_delay_ms = 0;
 
 double ms_since(clock_type::time_point start) {
     return std::chrono::duration<double, std::milli>(clock_type::now() - start).count();
 }
 
-// Passes of the program's main loop until `done` holds; false when the loop ended or 120 s passed.
+app::tile_grid area_grid() { return app::compute_grid({area.lat_min, area.lat_max, area.lon_min, area.lon_max}, zoom); }
+
+// The smallest square-ish area from (48.8, 2.3) north and east that holds at least `tiles` tiles.
+void choose_area(int64_t tiles) {
+    for (double span = 0.001; span < 20; span += 0.001) {
+        area.lat_max = area.lat_min + span;
+        area.lon_max = area.lon_min + span;
+        if (app::tile_count(area_grid()) >= tiles) return;
+    }
+}
+
+// A pattern tile server with the bench's delay, on a free port of its own; null when it fails.
+std::unique_ptr<tileserver::tile_server> new_server(int delay_ms) {
+    tileserver::server_options options;
+    options.bind = "127.0.0.1";
+    options.port = 0;
+    options.source = tileserver::source_kind::pattern;
+    options.delay_ms = delay_ms;
+    auto server = std::make_unique<tileserver::tile_server>(options);
+    std::string error;
+    if (server->open(error) < 0) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return nullptr;
+    }
+    server->start();
+    return server;
+}
+
+// Passes of the program's main loop until `done` holds; false when the loop ended or the time
+// a run of this size may take at most passed.
 template <typename Condition>
 bool run_until(Condition done) {
+    const double limit_ms = 120000.0 + 1000.0 * static_cast<double>(app::tile_count(area_grid()));
     const auto start = clock_type::now();
     while (!done()) {
-        if (ms_since(start) > 120000 || !app::main_loop_pass()) return false;
+        if (ms_since(start) > limit_ms || !app::main_loop_pass()) return false;
     }
     return true;
 }
@@ -82,19 +126,66 @@ double timed_run(int& boxes_seen) {
     return ended ? ms_since(start) : -1.0;
 }
 
+// One whole run against a fresh server, with prefetching as `prefetch` says (empty: the
+// program's default). Returns the run's milliseconds (-1 when it did not complete) and the
+// tile requests the server saw.
+double program_run(const char* prefetch, std::unique_ptr<tileserver::tile_server>& server, int& requests) {
+    server = new_server(server_delay_ms);
+    if (!server) return -1.0;
+    setenv("LOMTRA_SAT_TILE_SERVER", server->base_address().c_str(), 1);
+    if (prefetch) {
+        setenv("LOMTRA_SAT_PREFETCH", prefetch, 1);
+    } else {
+        unsetenv("LOMTRA_SAT_PREFETCH");
+    }
+    int boxes = 0;
+    const double run_ms = timed_run(boxes);
+    unsetenv("LOMTRA_SAT_PREFETCH");
+    requests = server->tile_requests();
+    if (boxes != 1) {
+        std::fprintf(stderr, "bench_capture: the run showed %d boxes\n", boxes);
+        return -1.0;
+    }
+    return run_ms;
+}
+
 bool wait_for_page() {
     const auto start = clock_type::now();
     for (;;) {
-        if (ms_since(start) > 10000) return false;
+        if (ms_since(start) > 10000 + server_delay_ms) return false;
         if (ui::event_wait(100) == ui::EVENT_CONTROL && ui::event_gadget() == app::GADGET_BROWSER &&
             ui::event_type() == ui::BROWSER_EVENT_DOWNLOAD_END)
             break;
     }
     while (ui::gadget_get_attribute(app::GADGET_BROWSER, ui::BROWSER_BUSY) != 0) {
-        if (ms_since(start) > 10000) return false;
+        if (ms_since(start) > 10000 + server_delay_ms) return false;
         ui::event_wait(0);
     }
     return true;
+}
+
+// The browser alone, in the program's panel: each tile of the walk navigated to, loaded
+// (download end, then not busy) and rendered into pixels, from a server that has not served
+// them before. Returns its milliseconds, -1 when a page did not come.
+double browser_alone(int& requests) {
+    const auto server = new_server(server_delay_ms);
+    if (!server) return -1.0;
+    setenv("LOMTRA_SAT_TILE_SERVER", server->base_address().c_str(), 1);
+    platform::control* panel = ui::gadget_handle(app::GADGET_BROWSER);
+    int width = 0, height = 0;
+    platform::control_size(panel, width, height);
+    const platform::bitmap_handle pixels(platform::create_section_bitmap(width, height, 24));
+    const app::tile_grid grid = area_grid();
+    const int64_t tiles = app::tile_count(grid);
+    const auto start = clock_type::now();
+    for (int64_t k = 1; k <= tiles; ++k) {
+        const app::tile_position tile = app::walk_tile(grid, k);
+        ui::gadget_set_text(app::GADGET_BROWSER, app::tile_address(tile.x, tile.y, zoom));
+        if (!wait_for_page() || !platform::render_control(panel, *pixels)) return -1.0;
+    }
+    const double elapsed = ms_since(start);
+    requests = server->tile_requests();
+    return elapsed;
 }
 
 struct step_parts {
@@ -110,7 +201,7 @@ struct assembly_times {
 // The same walk once more, each part of a capture step timed on its own: the capture of the
 // priming page (number 0) and of tiles 1 to P, as the capture loop does them.
 bool timed_parts(step_parts& sum, int64_t& steps, assembly_times& times) {
-    app::program.bounds = {lat_min, lat_max, lon_min, lon_max};
+    app::program.bounds = {area.lat_min, area.lat_max, area.lon_min, area.lon_max};
     app::program.grid = app::compute_grid(app::program.bounds, zoom);
     app::program.zoom = zoom;
     app::program.compression = compression;
@@ -168,12 +259,20 @@ bool timed_parts(step_parts& sum, int64_t& steps, assembly_times& times) {
     return true;
 }
 
-// gdal_translate over the server's /{z}/{x}/{y}.jpg path for the same area, one connection,
-// no cache. Returns its wall time, or -1 when GDAL is missing or fails; `size` is the size of
-// the image it wrote, so that the two tools are seen to cover the same area.
-double gdal_reference(const std::string& base_address, const std::filesystem::path& folder, std::string& size) {
+struct gdal_result {
+    double ms = -1.0;  // wall time; -1 when GDAL is missing or failed
+    int requests = 0;  // tile requests its server saw
+    std::string size = "?";  // the size of the image it wrote
+};
+
+// gdal_translate over the /{z}/{x}/{y}.jpg path of a fresh server for the same area, writing
+// one JPEG: with `connections` at once, or with GDAL's default when it is 0.
+gdal_result gdal_reference(int connections, const std::filesystem::path& folder) {
+    gdal_result result;
+    const auto server = new_server(server_delay_ms);
+    if (!server) return result;
     const std::filesystem::path description = folder / "xyz.xml";
-    std::ofstream(description) << "<GDAL_WMS><Service name=\"TMS\"><ServerUrl>" << base_address
+    std::ofstream(description) << "<GDAL_WMS><Service name=\"TMS\"><ServerUrl>" << server->base_address()
                                << "/${z}/${x}/${y}.jpg</ServerUrl></Service>"
                                   "<DataWindow><UpperLeftX>-20037508.34</UpperLeftX>"
                                   "<UpperLeftY>20037508.34</UpperLeftY><LowerRightX>20037508.34</LowerRightX>"
@@ -182,71 +281,104 @@ double gdal_reference(const std::string& base_address, const std::filesystem::pa
                                << "</TileLevel><TileCountX>1</TileCountX><TileCountY>1</TileCountY>"
                                   "<YOrigin>top</YOrigin></DataWindow><Projection>EPSG:3857</Projection>"
                                   "<BlockSizeX>256</BlockSizeX><BlockSizeY>256</BlockSizeY><BandsCount>3</BandsCount>"
-                                  "<MaxConnections>1</MaxConnections></GDAL_WMS>\n";
+                               << (connections > 0 ? "<MaxConnections>" + std::to_string(connections) + "</MaxConnections>"
+                                                   : std::string())
+                               << "</GDAL_WMS>\n";
     const std::string output = (folder / "gdal.jpg").string();
     const std::vector<std::string> words = {"gdal_translate", "-q", "-of", "JPEG", "-co", "QUALITY=50",
                                             "-projwin_srs", "EPSG:4326", "-projwin",
-                                            std::to_string(lon_min), std::to_string(lat_max),
-                                            std::to_string(lon_max), std::to_string(lat_min),
+                                            std::to_string(area.lon_min), std::to_string(area.lat_max),
+                                            std::to_string(area.lon_max), std::to_string(area.lat_min),
                                             description.string(), output};
     std::vector<char*> argv;
     for (const std::string& word : words) argv.push_back(const_cast<char*>(word.c_str()));
     argv.push_back(nullptr);
     const auto start = clock_type::now();
     pid_t child = 0;
-    if (posix_spawnp(&child, "gdal_translate", nullptr, nullptr, argv.data(), environ) != 0) return -1.0;
+    if (posix_spawnp(&child, "gdal_translate", nullptr, nullptr, argv.data(), environ) != 0) return result;
     int status = 0;
-    if (waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1.0;
-    const double wall_ms = ms_since(start);
+    if (waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return result;
+    result.ms = ms_since(start);
+    result.requests = server->tile_requests();
     constexpr int reference_image = 4;
     if (imaging::load_image(reference_image, output) != 0) {
-        size = std::to_string(imaging::image_width(reference_image)) + " x " +
-               std::to_string(imaging::image_height(reference_image));
+        result.size = std::to_string(imaging::image_width(reference_image)) + " x " +
+                      std::to_string(imaging::image_height(reference_image));
         imaging::free_image(reference_image);
     }
-    return wall_ms;
+    std::filesystem::remove(output);
+    return result;
+}
+
+bool read_options(int argc, char** argv, int64_t& tiles) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string word = argv[i];
+        if ((word == "--delay" || word == "--tiles") && i + 1 < argc) {
+            char* end = nullptr;
+            const long value = std::strtol(argv[++i], &end, 10);
+            if (*end != '\0' || value < 0 || value > 100000 || (word == "--tiles" && value == 0)) return false;
+            if (word == "--delay") {
+                server_delay_ms = static_cast<int>(value);
+            } else {
+                tiles = value;
+            }
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+void print_rate(const char* what, int64_t tiles, double ms, int requests) {
+    if (ms <= 0) {
+        std::printf("  %-44s %9s\n", what, "-");
+        return;
+    }
+    std::printf("  %-44s %9.1f %9d\n", what, 1000.0 * static_cast<double>(tiles) / ms, requests);
 }
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    int64_t wanted_tiles = 0;
+    if (!read_options(argc, argv, wanted_tiles)) {
+        std::fprintf(stderr, "usage: bench_capture [--delay MS] [--tiles N]\n");
+        return 2;
+    }
     if (!platform::open_display()) {
         std::fprintf(stderr, "bench_capture needs a display (xvfb-run -a)\n");
         return 2;
     }
+    if (wanted_tiles > 0) choose_area(wanted_tiles);
     char folder_template[] = "/tmp/bench_capture.XXXXXX";
     if (!mkdtemp(folder_template)) return 1;
     const std::filesystem::path folder = folder_template;
     setenv("LOMTRA_SAT_DRIVE_C", (folder / "drive_c").c_str(), 1);
 
-    tileserver::server_options options;
-    options.bind = "127.0.0.1";
-    options.port = 0;
-    options.source = tileserver::source_kind::pattern;
-    tileserver::tile_server server(options);
-    std::string error;
-    if (server.open(error) < 0) {
-        std::fprintf(stderr, "%s\n", error.c_str());
-        return 1;
-    }
-    server.start();
-    setenv("LOMTRA_SAT_TILE_SERVER", server.base_address().c_str(), 1);
-    setenv("LOMTRA_SAT_SITE", ("127.0.0.1:" + std::to_string(server.port())).c_str(), 1);
+    // The information pages come from a server of their own, without delay.
+    const auto pages = new_server(0);
+    if (!pages) return 1;
+    setenv("LOMTRA_SAT_SITE", ("127.0.0.1:" + std::to_string(pages->port())).c_str(), 1);
 
     app::open_finished_mosaic = [](std::string_view) { return 1; };
-    const std::string lat_min_text = std::to_string(lat_min), lat_max_text = std::to_string(lat_max);
-    const std::string lon_min_text = std::to_string(lon_min), lon_max_text = std::to_string(lon_max);
-    const char* argv[] = {"lomtra-sat", "nofile", lat_min_text.c_str(), lat_max_text.c_str(),
-                          lon_min_text.c_str(), lon_max_text.c_str()};
-    if (!app::start_program(6, argv)) return 1;
+    const std::string lat_min_text = std::to_string(area.lat_min), lat_max_text = std::to_string(area.lat_max);
+    const std::string lon_min_text = std::to_string(area.lon_min), lon_max_text = std::to_string(area.lon_max);
+    const char* program_argv[] = {"lomtra-sat", "nofile", lat_min_text.c_str(), lat_max_text.c_str(),
+                                  lon_min_text.c_str(), lon_max_text.c_str()};
+    if (!app::start_program(6, program_argv)) return 1;
     const auto settle = clock_type::now();
     run_until([&] { return ms_since(settle) > 2000; });
 
-    const int64_t tiles = app::tile_count(app::compute_grid({lat_min, lat_max, lon_min, lon_max}, zoom));
-    int boxes = 0;
-    const double run_ms = timed_run(boxes);
+    const int64_t tiles = app::tile_count(area_grid());
+    std::unique_ptr<tileserver::tile_server> prefetching_server, plain_server;
+    int prefetching_requests = 0, plain_requests = 0, browser_requests = 0;
+    const double prefetching_ms = program_run(nullptr, prefetching_server, prefetching_requests);
+    const double plain_ms = program_run("0", plain_server, plain_requests);
     const bool written = std::filesystem::exists(folder / "drive_c" / "Lomtra-SAT");
+    const double browser_ms = browser_alone(browser_requests);
 
+    // The parts of a step, against the first run's server: its tiles are in the browser's cache.
+    if (prefetching_server) setenv("LOMTRA_SAT_TILE_SERVER", prefetching_server->base_address().c_str(), 1);
     step_parts parts;
     int64_t steps = 0;
     assembly_times assembly;
@@ -254,23 +386,39 @@ int main() {
     app::shut_down();
     platform::set_dialog_responder({});
 
-    const app::rectangle cut = app::mosaic_cut(app::compute_grid({lat_min, lat_max, lon_min, lon_max}, zoom));
-    std::string gdal_size = "?";
-    const double gdal_ms = gdal_reference(server.base_address(), folder, gdal_size);
-    server.stop();
+    const app::rectangle cut = app::mosaic_cut(area_grid());
+    const gdal_result gdal_one = gdal_reference(1, folder);
+    const gdal_result gdal_default = gdal_reference(0, folder);
     std::filesystem::remove_all(folder);
 
-    if (run_ms < 0 || !written || !parts_ok || boxes != 1) {
-        std::fprintf(stderr, "bench_capture: the run did not complete (%d boxes)\n", boxes);
+    if (prefetching_ms < 0 || plain_ms < 0 || browser_ms < 0 || !written || !parts_ok) {
+        std::fprintf(stderr, "bench_capture: a run did not complete\n");
         return 1;
     }
     const double n = static_cast<double>(steps);
     const double per_step = (parts.page + parts.settle + parts.render + parts.encodes + parts.preview) / n;
-    std::printf("capture: %lld tiles at zoom %d, compression %d, against the local tile server\n",
-                static_cast<long long>(tiles), zoom, compression);
-    std::printf("  whole run, START to Ready (incl. assembly) %9.0f ms\n", run_ms);
-    std::printf("  tiles per second                           %9.1f\n", 1000.0 * static_cast<double>(tiles) / run_ms);
-    std::printf("  mean capture step (%lld steps)              %9.2f ms\n", static_cast<long long>(steps), per_step);
+    std::printf("capture: %lld tiles at zoom %d (lat %.3f..%.3f, lon %.3f..%.3f), compression %d,\n"
+                "  local tile server answering each tile after %d ms (cacheable for a day)\n",
+                static_cast<long long>(tiles), zoom, area.lat_min, area.lat_max, area.lon_min, area.lon_max,
+                compression, server_delay_ms);
+    std::printf("  %-44s %9s %9s\n", "", "tiles/s", "requests");
+    print_rate("lomtra-sat, START to Ready (default)", tiles, prefetching_ms, prefetching_requests);
+    print_rate("lomtra-sat, LOMTRA_SAT_PREFETCH=0", tiles, plain_ms, plain_requests);
+    print_rate("browser alone: navigate, load, render", tiles, browser_ms, browser_requests);
+    print_rate("gdal_translate, 1 connection", tiles, gdal_one.ms, gdal_one.requests);
+    print_rate("gdal_translate, default connections", tiles, gdal_default.ms, gdal_default.requests);
+    if (gdal_one.ms < 0) std::printf("  (gdal_translate not available: apt-get install gdal-bin)\n");
+    std::printf("  lomtra-sat rate / browser-alone rate                %6.2f\n", browser_ms / prefetching_ms);
+    std::printf("  lomtra-sat rate without the assembly / browser      %6.2f\n",
+                browser_ms / (prefetching_ms - assembly.assembly));
+    if (gdal_one.ms > 0 && gdal_default.ms > 0) {
+        std::printf("  lomtra-sat rate / gdal_translate 1 connection       %6.2f\n", gdal_one.ms / prefetching_ms);
+        std::printf("  lomtra-sat rate / gdal_translate default            %6.2f\n", gdal_default.ms / prefetching_ms);
+        std::printf("  image sizes: lomtra-sat %d x %d, gdal_translate %s\n", cut.width, cut.height,
+                    gdal_default.size.c_str());
+    }
+    std::printf("  prefetching gain (rate with / rate without)         %6.2f\n", plain_ms / prefetching_ms);
+    std::printf("  mean capture step, tiles cached (%lld steps)  %9.2f ms\n", static_cast<long long>(steps), per_step);
     std::printf("    wait for the page                        %9.2f ms\n", parts.page / n);
     std::printf("    settle (10 ms pause, window events)      %9.2f ms\n", parts.settle / n);
     std::printf("    render the panel                         %9.2f ms\n", parts.render / n);
@@ -282,13 +430,5 @@ int main() {
     std::printf("  decoding the %lld tile files alone           %9.0f ms\n", static_cast<long long>(tiles),
                 assembly.decoding);
     std::printf("  ratio resampling / tile decoding           %9.2f\n", assembly.resampling / assembly.decoding);
-    if (gdal_ms > 0) {
-        std::printf("  reference: gdal_translate, same area, XYZ  %9.0f ms\n", gdal_ms);
-        std::printf("    image sizes: lomtra-sat %d x %d, gdal_translate %s\n", cut.width, cut.height,
-                    gdal_size.c_str());
-        std::printf("  ratio lomtra-sat / gdal_translate          %9.2f\n", run_ms / gdal_ms);
-    } else {
-        std::printf("  reference: gdal_translate not available (apt-get install gdal-bin); no ratio\n");
-    }
     return 0;
 }

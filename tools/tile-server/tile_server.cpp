@@ -147,6 +147,10 @@ int tile_server::open(std::string& error) {
     http_->set_tcp_nodelay(true);
     // An idle keep-alive connection holds its server thread (and stop()) until it times out.
     http_->set_keep_alive_timeout(1);
+    // A public tile server answers many connections at once. The library's default of eight
+    // threads, each held by a keep-alive connection, would make the browser's, a prefetcher's
+    // and GDAL's parallel requests wait on this server rather than on its delay.
+    http_->new_task_queue = [] { return new httplib::ThreadPool(32); };
     http_->set_logger([this](const httplib::Request& request, const httplib::Response& response) {
         log(request, response);
     });
@@ -219,6 +223,17 @@ std::string tile_server::tile_user_agent() const {
 }
 
 void tile_server::answer_tile(const tile_address& tile, httplib::Response& response) {
+    ++tile_requests_;
+    struct in_progress {
+        std::atomic<int>& now;
+        explicit in_progress(std::atomic<int>& count, std::atomic<int>& most) : now(count) {
+            const int running = ++now;
+            int seen = most;
+            while (running > seen && !most.compare_exchange_weak(seen, running)) {
+            }
+        }
+        ~in_progress() { --now; }
+    } counted(tiles_in_progress_, most_tiles_at_once_);
     int delay = options_.delay_ms;
     if (options_.random_delay_ms > 0) {
         thread_local std::mt19937 random(std::random_device{}());

@@ -53,6 +53,10 @@ public:
     std::string base_address() const;  // "http://ADDR:PORT"
     // The User-Agent header of the last tile request ("" before the first).
     std::string tile_user_agent() const;
+    // Tile requests received so far, and the most that were being answered at one time (a
+    // request counts from its arrival until its answer is made, delay included).
+    int tile_requests() const { return tile_requests_; }
+    int most_tiles_at_once() const { return most_tiles_at_once_; }
 
 private:
     void answer_tile(const tile_address& tile, httplib::Response& response);
@@ -73,6 +77,9 @@ private:
     mutable std::mutex log_mutex_;
     std::FILE* log_file_ = nullptr;
     std::string tile_user_agent_;
+    std::atomic<int> tile_requests_{0};
+    std::atomic<int> tiles_in_progress_{0};
+    std::atomic<int> most_tiles_at_once_{0};
 };
 
 }  // namespace tileserver
