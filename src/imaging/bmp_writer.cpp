@@ -7,6 +7,7 @@
 
 #include "imaging/image_files.h"
 #include "platform/bitmap.h"
+#include "platform/native_file.h"
 
 namespace imaging {
 
@@ -38,7 +39,7 @@ int write_bmp(const std::string& path, const std::uint8_t* pixels, int width, in
     put16(header + 28, 24);
     put32(header + 34, static_cast<std::uint32_t>(image_size));
 
-    platform::file_handle file(std::fopen(path.c_str(), "wb"));
+    platform::file_handle file(platform::create_stream(path));
     if (!file) {
         report_image_file_error(std::strerror(errno));
         return 0;

@@ -81,7 +81,7 @@ void remove_partial(const std::string& path) {
 int write_jpeg(const std::string& path, const std::uint8_t* pixels, int width, int height, std::size_t stride,
                int row_flags, int level) {
     if (!pixels || width < 1 || height < 1) return 0;
-    std::FILE* file = std::fopen(path.c_str(), "wb");
+    std::FILE* file = platform::create_stream(path).release();  // closed below, its result checked
     if (!file) {
         report_image_file_error(std::strerror(errno));
         return 0;

@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <utility>
 
+#include "platform/paths.h"
+
 namespace platform {
 
 native_file::~native_file() {
@@ -38,11 +40,13 @@ bool native_file::open(const std::string& path, mode how) {
             flags |= O_RDWR | O_CREAT;
             break;
     }
+    folder_change change(path);
     int fd = -1;
     do {
         fd = ::open(path.c_str(), flags, 0666);
     } while (fd < 0 && errno == EINTR);
     fd_ = fd;
+    if (fd_ >= 0 && how != mode::read) change.done(true);
     return fd_ >= 0;
 }
 
@@ -89,8 +93,28 @@ path_info look_up_path(const std::string& path) {
     return {S_ISREG(status.st_mode) ? path_kind::file : path_kind::other, static_cast<int64_t>(status.st_size)};
 }
 
-bool delete_file(const std::string& path) { return !path.empty() && ::unlink(path.c_str()) == 0; }
+bool delete_file(const std::string& path) {
+    if (path.empty()) return false;
+    folder_change change(path);
+    if (::unlink(path.c_str()) != 0) return false;
+    change.done(false);
+    return true;
+}
 
-bool make_folder(const std::string& path) { return !path.empty() && ::mkdir(path.c_str(), 0777) == 0; }
+bool make_folder(const std::string& path) {
+    if (path.empty()) return false;
+    folder_change change(path);
+    if (::mkdir(path.c_str(), 0777) != 0) return false;
+    change.done(true);
+    return true;
+}
+
+file_handle create_stream(const std::string& path) {
+    if (path.empty()) return nullptr;
+    folder_change change(path);
+    file_handle file(std::fopen(path.c_str(), "wb"));
+    if (file) change.done(true);
+    return file;
+}
 
 }  // namespace platform

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/handles.h"
+
 namespace platform {
 
 class native_file {
@@ -50,5 +52,8 @@ path_info look_up_path(const std::string& path);
 bool delete_file(const std::string& path);
 // Makes one folder whose parent exists; false when it cannot, or when it exists already.
 bool make_folder(const std::string& path);
+// A stream that writes the file from its start, made or emptied; null (errno set) when it
+// cannot be opened.
+file_handle create_stream(const std::string& path);
 
 }  // namespace platform

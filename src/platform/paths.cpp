@@ -5,10 +5,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <ctime>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <memory>
+#include <mutex>
+#include <set>
 #include <system_error>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -70,11 +75,10 @@ bool exists(const std::string& path) {
     return lstat(path.c_str(), &info) == 0;
 }
 
-// The entry of `folder` whose name equals `component` without regard to case. An exact match
-// wins; among several others the first in byte order is taken so the choice never flickers.
-std::string match_component(const std::string& folder, const std::string& component) {
-    const std::string exact = folder + component;
-    if (exists(exact)) return component;
+// The entry of `folder` whose name equals `component` without regard to case, found by
+// reading the whole folder. An exact match wins; among several others the first in byte order
+// is taken so the choice never flickers.
+std::string scan_for_component(const std::string& folder, const std::string& component) {
     owned<DIR, closedir> dir(opendir(folder.empty() ? "." : folder.c_str()));
     if (!dir) return component;
     std::string best;
@@ -84,6 +88,137 @@ std::string match_component(const std::string& folder, const std::string& compon
         if (best.empty() || name < best) best = std::string(name);
     }
     return best.empty() ? component : best;
+}
+
+std::string folded(std::string_view name) {
+    std::string lower(name);
+    for (char& c : lower) c = ascii_lower(c);
+    return lower;
+}
+
+bool same_time(const timespec& a, const timespec& b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; }
+
+// True when a change made to the folder from `now` on cannot carry the change time `changed`
+// again. Folder times come from a clock that advances in ticks of a few milliseconds, so a
+// change in the tick of the last one leaves the time as it was; a time without nanoseconds
+// comes from a file system that keeps whole seconds (or two of them).
+bool later_changes_show(const timespec& changed, const timespec& now) {
+    if (changed.tv_nsec == 0) return now.tv_sec > changed.tv_sec + 2;
+    return now.tv_sec > changed.tv_sec || (now.tv_sec == changed.tv_sec && now.tv_nsec > changed.tv_nsec);
+}
+
+// The names of each drive-C folder looked into, so that naming a new file there does not read
+// the whole folder each time. The names are right as long as the folder's change time is the
+// one seen when they were read; the program's own changes (folder_change) keep them right and
+// take the new time, and any other change moves the time and has the folder read again.
+//
+// What stays unseen: a change by another program in the instant between the program's own
+// check of a folder and its own change there (or, on a file system whose clock moves in coarse
+// ticks, in the rest of that tick), until the folder changes again in another way.
+class folder_names {
+public:
+    // The folder's entry matching `component` without regard to case (see scan_for_component).
+    std::string match(const std::string& folder, const std::string& component) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        listing* names = current(folder);
+        if (!names) return scan_for_component(folder, component);
+        const auto found = names->by_folded.find(folded(component));
+        if (found == names->by_folded.end()) return component;
+        // The spelling kept may have gone in the instant since the folder was read.
+        const std::string best = *found->second.begin();
+        if (exists(folder + best)) return best;
+        folders_.erase(folder);
+        return scan_for_component(folder, component);
+    }
+
+    // Whether the names kept for `folder` are right at this moment (false when none are kept).
+    bool up_to_date(const std::string& folder) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        const auto found = folders_.find(folder);
+        struct stat info {};
+        return found != folders_.end() && ::stat(folder.c_str(), &info) == 0 && unchanged(found->second, info);
+    }
+
+    // After the program's own change of `name` in `folder`: it exists now or not. Names that
+    // were right before the change stay right with it; others are dropped, to be read again.
+    void changed(const std::string& folder, const std::string& name, bool exists_now, bool were_up_to_date) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        const auto found = folders_.find(folder);
+        if (found == folders_.end()) return;
+        struct stat info {};
+        if (!were_up_to_date || ::stat(folder.c_str(), &info) != 0) {
+            folders_.erase(found);
+            return;
+        }
+        listing& names = found->second;
+        names.changed = info.st_mtim;
+        const std::string key = folded(name);
+        if (exists_now) {
+            names.by_folded[key].insert(name);
+        } else if (const auto spellings = names.by_folded.find(key); spellings != names.by_folded.end()) {
+            spellings->second.erase(name);
+            if (spellings->second.empty()) names.by_folded.erase(spellings);
+        }
+    }
+
+private:
+    struct listing {
+        dev_t device = 0;
+        ino_t inode = 0;
+        timespec changed{};
+        bool settled = false;  // a change after the folder was read shows in its change time
+        std::unordered_map<std::string, std::set<std::string>> by_folded;  // lower case -> spellings
+    };
+
+    static bool unchanged(const listing& names, const struct stat& info) {
+        return names.settled && names.device == info.st_dev && names.inode == info.st_ino &&
+               same_time(names.changed, info.st_mtim);
+    }
+
+    // The names of `folder`, read again when its change time moved or might hide a change;
+    // null when the folder cannot be read.
+    listing* current(const std::string& folder) {
+        struct stat info {};
+        if (::stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+            folders_.erase(folder);
+            return nullptr;
+        }
+        const auto found = folders_.find(folder);
+        if (found != folders_.end() && unchanged(found->second, info)) return &found->second;
+        timespec now{};
+        clock_gettime(CLOCK_REALTIME_COARSE, &now);
+        owned<DIR, closedir> dir(opendir(folder.c_str()));
+        if (!dir) {
+            folders_.erase(folder);
+            return nullptr;
+        }
+        listing names;
+        names.device = info.st_dev;
+        names.inode = info.st_ino;
+        names.changed = info.st_mtim;
+        names.settled = later_changes_show(info.st_mtim, now);
+        while (const dirent* entry = readdir(dir.get())) {
+            const std::string_view name(entry->d_name);
+            if (name == "." || name == "..") continue;
+            names.by_folded[folded(name)].emplace(name);
+        }
+        return &(folders_[folder] = std::move(names));
+    }
+
+    std::mutex mutex_;
+    std::map<std::string, listing> folders_;
+};
+
+folder_names& drive_c_names() {
+    static folder_names names;
+    return names;
+}
+
+// The entry of `folder` that `component` names: the exact name when it exists, else another
+// spelling of it. On drive C the folder's names are kept between look-ups.
+std::string match_component(const std::string& folder, const std::string& component, bool on_drive_c) {
+    if (exists(folder + component)) return component;
+    return on_drive_c ? drive_c_names().match(folder, component) : scan_for_component(folder, component);
 }
 
 std::vector<std::string> split_components(std::string_view rest) {
@@ -113,7 +248,7 @@ std::string resolve(std::string base, std::string_view rest, bool confined) {
     }
     std::string path = std::move(base);
     for (std::size_t i = 0; i < kept.size(); ++i) {
-        if (kept[i] != "..") kept[i] = match_component(path, kept[i]);
+        if (kept[i] != "..") kept[i] = match_component(path, kept[i], confined);
         path += kept[i];
         if (i + 1 < kept.size()) path += '/';
     }
@@ -164,6 +299,18 @@ std::string native_path(std::string_view name) {
     }
     std::string path = resolve("", name, false);
     return path.empty() ? "." : path;
+}
+
+folder_change::folder_change(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos || slash + 1 == path.size()) return;
+    folder_ = path.substr(0, slash + 1);
+    name_ = path.substr(slash + 1);
+    names_were_right_ = drive_c_names().up_to_date(folder_);
+}
+
+void folder_change::done(bool exists_now) {
+    if (!name_.empty()) drive_c_names().changed(folder_, name_, exists_now, names_were_right_);
 }
 
 }  // namespace platform

@@ -26,6 +26,21 @@ std::string user_config_folder();
 // path (no such drive); an empty name maps to an empty path.
 std::string native_path(std::string_view name);
 
+// The program's own change of one name (a native path) in its folder, made between the
+// constructor and done(), which is called when it succeeded. Drive C's folders keep their
+// names between look-ups; this keeps them right without reading the folder again. Changes by
+// other programs are seen from the folder's change time.
+class folder_change {
+public:
+    explicit folder_change(const std::string& path);
+    void done(bool exists_now);
+
+private:
+    std::string folder_;
+    std::string name_;
+    bool names_were_right_ = false;
+};
+
 // Kind of drive named by a letter ('C' or 'c' exists); false for every other letter.
 bool drive_exists(char letter);
 

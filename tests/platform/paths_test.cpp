@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "platform/native_file.h"
 #include "support/temp_dir.h"
 
 namespace platform {
@@ -58,6 +59,34 @@ TEST(DriveC, ExactCaseWinsOverOtherSpellings) {
     EXPECT_EQ(native_path("C:/SHOT.jpg"), root + "/SHOT.jpg");
     EXPECT_EQ(native_path("C:/shot.jpg"), root + "/shot.jpg");
     EXPECT_EQ(native_path("C:/Shot.jpg"), root + "/SHOT.jpg");  // first in byte order
+}
+
+// Drive C's names are kept between look-ups; what other programs do there must still show,
+// also right after the program's own changes and within one tick of the file system's clock.
+TEST(DriveC, NamesChangedByOtherProgramsAreSeen) {
+    const std::string root = drive_c_root();
+    for (int i = 0; i < 30; ++i) {
+        native_file made;
+        ASSERT_TRUE(made.open(native_path("C:/" + std::to_string(i) + ".jpg"), native_file::mode::create));
+    }
+    EXPECT_EQ(native_path("C:/tile.jpg"), root + "/tile.jpg");
+    ASSERT_TRUE(test_support::write_file(root + "/Tile.JPG", "a"));
+    EXPECT_EQ(native_path("C:/tile.jpg"), root + "/Tile.JPG");
+    fs::remove(root + "/Tile.JPG");
+    ASSERT_TRUE(test_support::write_file(root + "/TILE.jpg", "b"));
+    EXPECT_EQ(native_path("c:\\tile.jpg"), root + "/TILE.jpg");
+
+    EXPECT_TRUE(delete_file(native_path("C:/tile.JPG")));  // the program's own deletion
+    EXPECT_EQ(native_path("C:/tile.jpg"), root + "/tile.jpg");
+    for (int i = 0; i < 50; ++i) {
+        const std::string name = "Other" + std::to_string(i) + ".JPG";
+        native_file made;
+        ASSERT_TRUE(made.open(native_path("C:/made" + std::to_string(i) + ".jpg"), native_file::mode::create));
+        ASSERT_TRUE(test_support::write_file(root + "/" + name, "c"));
+        ASSERT_EQ(native_path("C:/other" + std::to_string(i) + ".jpg"), root + "/" + name);
+        fs::remove(root + "/" + name);
+        ASSERT_EQ(native_path("C:/" + name), root + "/" + name) << "a name gone stays gone";
+    }
 }
 
 TEST(DriveC, DotDotNeverLeavesTheRoot) {
