@@ -11,7 +11,6 @@
 #include <map>
 #include <memory>
 #include <mutex>
-#include <set>
 #include <system_error>
 #include <unordered_map>
 #include <utility>
@@ -125,7 +124,7 @@ public:
         const auto found = names->by_folded.find(folded(component));
         if (found == names->by_folded.end()) return component;
         // The spelling kept may have gone in the instant since the folder was read.
-        const std::string best = *found->second.begin();
+        const std::string best = found->second.first;
         if (exists(folder + best)) return best;
         folders_.erase(folder);
         return scan_for_component(folder, component);
@@ -152,22 +151,27 @@ public:
         }
         listing& names = found->second;
         names.changed = info.st_mtim;
-        const std::string key = folded(name);
-        if (exists_now) {
-            names.by_folded[key].insert(name);
-        } else if (const auto spellings = names.by_folded.find(key); spellings != names.by_folded.end()) {
-            spellings->second.erase(name);
-            if (spellings->second.empty()) names.by_folded.erase(spellings);
+        const auto spellings = names.by_folded.find(folded(name));
+        if (spellings == names.by_folded.end()) {
+            if (exists_now) names.by_folded.emplace(folded(name), spelling{name, 1});
+        } else if (spellings->second.first == name && spellings->second.count == 1) {
+            if (!exists_now) names.by_folded.erase(spellings);
+        } else {
+            folders_.erase(found);  // several spellings of one name: rare enough to read again
         }
     }
 
 private:
+    struct spelling {
+        std::string first;  // in byte order, the one a look-up takes
+        int count = 0;      // how many spellings of the name the folder holds
+    };
     struct listing {
         dev_t device = 0;
         ino_t inode = 0;
         timespec changed{};
         bool settled = false;  // a change after the folder was read shows in its change time
-        std::unordered_map<std::string, std::set<std::string>> by_folded;  // lower case -> spellings
+        std::unordered_map<std::string, spelling> by_folded;  // by the name in lower case
     };
 
     static bool unchanged(const listing& names, const struct stat& info) {
@@ -200,7 +204,8 @@ private:
         while (const dirent* entry = readdir(dir.get())) {
             const std::string_view name(entry->d_name);
             if (name == "." || name == "..") continue;
-            names.by_folded[folded(name)].emplace(name);
+            spelling& known = names.by_folded[folded(name)];
+            if (known.count++ == 0 || name < known.first) known.first = std::string(name);
         }
         return &(folders_[folder] = std::move(names));
     }
