@@ -9,100 +9,10 @@
 
 #include "imaging/jpeg_guard.h"
 #include "imaging/pixel_order.h"
-#include "platform/native_file.h"
 
 #include <jerror.h>
 
 namespace imaging {
-
-int jpeg_quality(int level) { return std::clamp(level, 0, 10) * 10; }
-
-// ---- Writing -------------------------------------------------------------------------------
-
-namespace {
-
-#ifdef JCS_EXTENSIONS
-constexpr bool reads_bgr = true;
-#else
-constexpr bool reads_bgr = false;
-constexpr J_COLOR_SPACE JCS_EXT_BGR = JCS_RGB;  // never used; keeps the expression compiling
-#endif
-
-// Everything the compression step needs, as plain data (see jpeg_guard.h).
-struct compress_job {
-    jpeg_compress_struct* cinfo;
-    std::FILE* file;
-    const std::uint8_t* pixels;
-    int width;
-    int height;
-    std::size_t stride;
-    bool bottom_up;
-    int quality;
-    JSAMPLE* row;  // width x 3 bytes, for a libjpeg that needs red, green, blue rows
-};
-
-void compress_step(void* data) {
-    const compress_job& job = *static_cast<compress_job*>(data);
-    jpeg_compress_struct* cinfo = job.cinfo;
-    jpeg_create_compress(cinfo);
-    jpeg_stdio_dest(cinfo, job.file);
-    cinfo->image_width = static_cast<JDIMENSION>(job.width);
-    cinfo->image_height = static_cast<JDIMENSION>(job.height);
-    cinfo->input_components = 3;
-    // libjpeg-turbo reads blue, green, red rows as they are, so the image's own rows go to the
-    // encoder untouched; a plain libjpeg gets each row swapped into red, green, blue first.
-    cinfo->in_color_space = reads_bgr ? JCS_EXT_BGR : JCS_RGB;
-    jpeg_set_defaults(cinfo);
-    // Not forcing baseline keeps the low qualities' quantisation entries above 255 as they are.
-    jpeg_set_quality(cinfo, job.quality, FALSE);
-    jpeg_start_compress(cinfo, TRUE);
-    // The file's first scan line is the image's top row.
-    for (int i = 0; i < job.height; ++i) {
-        const int memory_row = job.bottom_up ? job.height - 1 - i : i;
-        const std::uint8_t* pixels = job.pixels + static_cast<std::size_t>(memory_row) * job.stride;
-        JSAMPROW row = job.row;
-        if (reads_bgr) {
-            row = const_cast<JSAMPROW>(pixels);  // libjpeg only reads input rows
-        } else {
-            swap_red_blue(pixels, job.row, job.width);
-        }
-        jpeg_write_scanlines(cinfo, &row, 1);
-    }
-    jpeg_finish_compress(cinfo);
-}
-
-// A partial file is removed, but only a regular file: a device such as /dev/full stays.
-void remove_partial(const std::string& path) {
-    if (platform::look_up_path(path).kind == platform::path_kind::file) platform::delete_file(path);
-}
-
-}  // namespace
-
-int write_jpeg(const std::string& path, const std::uint8_t* pixels, int width, int height, std::size_t stride,
-               int row_flags, int level) {
-    if (!pixels || width < 1 || height < 1) return 0;
-    std::FILE* file = platform::create_stream(path).release();  // closed below, its result checked
-    if (!file) {
-        report_image_file_error(std::strerror(errno));
-        return 0;
-    }
-    std::unique_ptr<JSAMPLE[]> row;
-    if (!reads_bgr) row.reset(new (std::nothrow) JSAMPLE[static_cast<std::size_t>(width) * 3]);
-
-    jpeg_guard guard;
-    jpeg_compress_struct cinfo{};
-    cinfo.err = init_jpeg_guard(guard, -1);
-    compress_job job{&cinfo, file, pixels, width, height, stride, (row_flags & rows_bottom_up) != 0,
-                     jpeg_quality(level), row.get()};
-    // Without a row buffer where one is needed nothing is handed to libjpeg at all.
-    const bool compressed = (reads_bgr || row) && run_guarded(guard, compress_step, &job);
-    jpeg_destroy_compress(&cinfo);
-    const bool closed = std::fclose(file) == 0;
-    if (compressed && closed) return 1;
-    report_image_file_error(compressed ? std::strerror(errno) : guard.message);
-    remove_partial(path);
-    return 0;
-}
 
 // ---- Reading -------------------------------------------------------------------------------
 
@@ -173,7 +83,7 @@ void header_step(void* data) {
     cinfo->dct_method = JDCT_ISLOW;
     if (cinfo->jpeg_color_space == JCS_GRAYSCALE) cinfo->out_color_space = JCS_RGB;
     // Where libjpeg can give blue, green, red rows, they are decoded straight into the image.
-    if (reads_bgr && cinfo->out_color_space == JCS_RGB) cinfo->out_color_space = JCS_EXT_BGR;
+    if (reads_bgr && cinfo->out_color_space == JCS_RGB) cinfo->out_color_space = bgr_space;
     jpeg_calc_output_dimensions(cinfo);
     const JDIMENSION row_bytes =
         ((cinfo->output_width * static_cast<JDIMENSION>(cinfo->output_components)) + 3) & ~JDIMENSION{3};
@@ -194,7 +104,7 @@ void decode_step(void* data) {
     const decode_job& job = *static_cast<decode_job*>(data);
     j_decompress_ptr cinfo = &job.load->cinfo;
     const int components = cinfo->output_components;
-    const bool direct = reads_bgr && cinfo->out_color_space == JCS_EXT_BGR && components == 3;
+    const bool direct = reads_bgr && cinfo->out_color_space == bgr_space && components == 3;
     for (int i = 0; i < job.height; ++i) {
         const int memory_row = job.bottom_up ? job.height - 1 - i : i;
         std::uint8_t* out = job.pixels + static_cast<std::size_t>(memory_row) * job.stride;

@@ -2,6 +2,7 @@
 // The JPEG encoder and decoder, over libjpeg's 6b interface.
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "imaging/image_files.h"
@@ -20,6 +21,32 @@ int jpeg_quality(int level);
 // as a full disk) it returns 0 and removes the partial file.
 int write_jpeg(const std::string& path, const std::uint8_t* pixels, int width, int height, std::size_t stride,
                int row_flags, int level);
+
+// The same file written a band of rows at a time, top band first, as the rows are made: an
+// image far larger than the memory it may take is encoded from one band while the next is
+// prepared. The bytes are those write_jpeg makes from the whole image. Any failure (the
+// reason in last_image_file_error) makes every later call fail; a file not finished is
+// removed when the writer goes away.
+class jpeg_band_writer {
+public:
+    jpeg_band_writer();
+    ~jpeg_band_writer();
+    jpeg_band_writer(const jpeg_band_writer&) = delete;
+    jpeg_band_writer& operator=(const jpeg_band_writer&) = delete;
+
+    // Makes the file (a native path) and starts a width x height image at the level's quality.
+    bool start(const std::string& path, int width, int height, int level);
+    // The next `rows` rows of the image: the first at `first`, each next one `step` bytes on
+    // (negative where the memory holds them bottom row first).
+    bool write_rows(const std::uint8_t* first, int rows, std::ptrdiff_t step);
+    // After the last row: completes and closes the file.
+    bool finish();
+    int rows_written() const;
+
+private:
+    struct state;  // libjpeg's objects, which stay where they were made
+    std::unique_ptr<state> state_;
+};
 
 // The JPEG decoder's three steps (check reads the whole file into memory).
 bool check_jpeg(decoder_state& state);

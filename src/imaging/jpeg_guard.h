@@ -13,6 +13,16 @@
 
 namespace imaging {
 
+// libjpeg-turbo reads and writes blue, green, red rows, the images' own order, as they are; a
+// plain libjpeg takes red, green, blue only, and each row is swapped on the way.
+#ifdef JCS_EXTENSIONS
+constexpr bool reads_bgr = true;
+constexpr J_COLOR_SPACE bgr_space = JCS_EXT_BGR;
+#else
+constexpr bool reads_bgr = false;
+constexpr J_COLOR_SPACE bgr_space = JCS_RGB;  // never used; keeps the expressions compiling
+#endif
+
 struct jpeg_guard {
     jpeg_error_mgr manager;  // first member: libjpeg's err pointer leads back to the guard
     std::jmp_buf jump;

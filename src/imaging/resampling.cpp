@@ -4,6 +4,8 @@
 #include <cmath>
 
 #include <array>
+#include <new>
+#include <utility>
 
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -395,6 +397,62 @@ void resampler::resample_rows(int j0, int j1, const std::function<const std::uin
             for (std::size_t b = 0; b < count; ++b) out[begin + b] = to_byte(sums[begin + b]);
         }
     }
+}
+
+band_fed_resampling::band_fed_resampling(const resampler& plan, int band_height, output_sink sink)
+    : plan_(plan), band_height_(std::max(band_height, 1)), sink_(std::move(sink)) {
+    // Output row j can be made once the band holding its last source row is in; rows are made
+    // in order, so a row waits for every row above it too. The bands kept are those from the
+    // first band any waiting row reads to the band just in.
+    last_band_read_.reserve(static_cast<std::size_t>(plan.height()));
+    int waits_for = 0;
+    for (int j = 0; j < plan.height(); ++j) {
+        const resampler::row_range rows = plan.source_rows(j, j + 1);
+        if (rows.last > rows.first) {
+            waits_for = std::max(waits_for, (rows.last - 1) / band_height_);
+            kept_bands_ = std::max(kept_bands_, waits_for - rows.first / band_height_ + 1);
+        }
+        last_band_read_.push_back(waits_for);
+    }
+    kept_bands_ = std::min(kept_bands_, bands());
+    row_bytes_ = 3 * static_cast<std::size_t>(plan.source_width());
+    const std::size_t band_bytes = row_bytes_ * static_cast<std::size_t>(band_height_);
+    kept_.reset(new (std::nothrow) std::uint8_t[band_bytes * static_cast<std::size_t>(kept_bands_)]);
+    output_.reset(new (std::nothrow)
+                      std::uint8_t[3 * static_cast<std::size_t>(plan.width()) * static_cast<std::size_t>(band_height_)]);
+    ready_ = kept_ && output_;
+}
+
+int band_fed_resampling::bands() const { return (plan_.source_height() + band_height_ - 1) / band_height_; }
+
+std::uint8_t* band_fed_resampling::next_band_row(int r) {
+    if (!ready_ || bands_in_ >= bands() || r < 0 || r >= band_height_) return nullptr;
+    const std::size_t slot = static_cast<std::size_t>(bands_in_ % kept_bands_);
+    return kept_.get() + (slot * static_cast<std::size_t>(band_height_) + static_cast<std::size_t>(r)) * row_bytes_;
+}
+
+bool band_fed_resampling::band_filled() {
+    if (!ready_ || bands_in_ >= bands()) return false;
+    const int band = bands_in_++;
+    int end = rows_done_;
+    while (end < plan_.height() && (last_band_read_[static_cast<std::size_t>(end)] <= band || bands_in_ == bands()))
+        ++end;
+    const auto source_row = [this](int r) -> const std::uint8_t* {
+        const std::size_t slot = static_cast<std::size_t>((r / band_height_) % kept_bands_);
+        return kept_.get() +
+               (slot * static_cast<std::size_t>(band_height_) + static_cast<std::size_t>(r % band_height_)) * row_bytes_;
+    };
+    const std::size_t output_stride = 3 * static_cast<std::size_t>(plan_.width());
+    while (rows_done_ < end) {
+        const int first = rows_done_;
+        const int last = std::min(end, first + band_height_);
+        plan_.resample_rows(first, last, source_row, [&](int j) {
+            return output_.get() + static_cast<std::size_t>(j - first) * output_stride;
+        });
+        rows_done_ = last;
+        if (!sink_(first, last - first, output_.get(), output_stride)) return false;
+    }
+    return true;
 }
 
 void limit_vector_width(int bits) {

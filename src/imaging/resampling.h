@@ -12,8 +12,10 @@
 //
 // Output rows can be made in bands, in order, from bands of source rows: source_rows tells
 // which rows a band of output rows reads.
+#include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "platform/bitmap.h"
@@ -68,6 +70,45 @@ private:
     std::vector<int> row_tap_start_;
     std::vector<int> row_tap_source_;
     std::vector<int16_t> row_tap_weight_;
+};
+
+// A resampling whose source arrives in bands of rows, top band first, such as a mosaic decoded
+// one row of tiles after another: only the bands that output rows still read are kept, and the
+// output rows go on, in order and in blocks, as soon as the bands they read are in. The rows
+// are the bytes resample_bitmap makes from the whole source. The plan must outlive it.
+class band_fed_resampling {
+public:
+    // Gets output rows first_row .. first_row + rows - 1, row k at pixels + k x stride (3 bytes
+    // a pixel); false stops the resampling.
+    using output_sink =
+        std::function<bool(int first_row, int rows, const std::uint8_t* pixels, std::size_t stride)>;
+
+    band_fed_resampling(const resampler& plan, int band_height, output_sink sink);
+
+    bool ready() const { return ready_; }  // false when its memory could not be had
+    int bands() const;                     // the bands the source comes in; the last may be lower
+    int bands_kept() const { return kept_bands_; }  // at most this many are held at one time
+    int rows_done() const { return rows_done_; }    // output rows handed on so far
+
+    // Row r (0 .. band_height - 1) of the next band, for the source to fill: source_width
+    // pixels of 3 bytes. Null when every band is in.
+    std::uint8_t* next_band_row(int r);
+    // The next band is filled: every output row it completes is handed on. False when no band
+    // was due, the memory was missing or the sink stopped the resampling.
+    bool band_filled();
+
+private:
+    const resampler& plan_;
+    int band_height_;
+    output_sink sink_;
+    bool ready_ = false;
+    int kept_bands_ = 1;
+    std::size_t row_bytes_ = 0;
+    std::unique_ptr<std::uint8_t[]> kept_;    // kept_bands_ bands of the source, used in turn
+    std::unique_ptr<std::uint8_t[]> output_;  // band_height_ output rows
+    std::vector<int> last_band_read_;         // per output row: the last band its rows read
+    int bands_in_ = 0;
+    int rows_done_ = 0;
 };
 
 // The widest vector instructions the resampling may use, in bits: 256 (AVX2, where the processor

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <string>
@@ -12,6 +13,7 @@
 #include "imaging/image_files.h"
 #include "imaging/jpeg_codec.h"
 #include "pixels.h"
+#include "platform/native_file.h"
 #include "platform/paths.h"
 #include "support/temp_dir.h"
 
@@ -177,6 +179,50 @@ TEST(JpegWriter, AWriteThatBreaksOffRemovesThePartialFile) {
     std::FILE* left = std::fopen(drive_c("partial.jpg").c_str(), "rb");
     EXPECT_EQ(left, nullptr);
     if (left) std::fclose(left);
+}
+
+// A file written band by band, from memory either way up, has the whole-image writer's bytes;
+// a file whose rows do not all come is refused and removed.
+TEST(JpegBandWriter, BandsGiveTheWholeImageWritersBytes) {
+    const int width = 70, height = 45;
+    const std::size_t stride = 212;  // 210 bytes of pixels, padded as a bitmap's rows are
+    std::vector<std::uint8_t> top_down(stride * height), bottom_up(stride * height);
+    for (int y = 0; y < height; ++y)
+        for (std::size_t b = 0; b < stride; ++b) {
+            const auto value = static_cast<std::uint8_t>((b * 7 + static_cast<std::size_t>(y) * 13) ^ (b * y));
+            top_down[y * stride + b] = value;
+            bottom_up[(height - 1 - y) * stride + b] = value;
+        }
+    ASSERT_EQ(write_jpeg(drive_c("whole.jpg"), top_down.data(), width, height, stride, 0, 7), 1);
+    const std::string whole = test_support::read_file(drive_c("whole.jpg"));
+    ASSERT_FALSE(whole.empty());
+    ASSERT_EQ(write_jpeg(drive_c("up.jpg"), bottom_up.data(), width, height, stride, rows_bottom_up, 7), 1);
+    EXPECT_EQ(test_support::read_file(drive_c("up.jpg")), whole);
+
+    const auto s = static_cast<std::ptrdiff_t>(stride);
+    for (int band : {1, 8, 13, 45}) {
+        jpeg_band_writer writer;
+        ASSERT_TRUE(writer.start(drive_c("bands.jpg"), width, height, 7));
+        for (int y = 0; y < height; y += band) {
+            const int rows = std::min(band, height - y);
+            if (band == 13) {  // from the bottom-up memory
+                ASSERT_TRUE(writer.write_rows(bottom_up.data() + (height - 1 - y) * s, rows, -s));
+            } else {
+                ASSERT_TRUE(writer.write_rows(top_down.data() + y * s, rows, s));
+            }
+        }
+        ASSERT_TRUE(writer.finish());
+        EXPECT_EQ(test_support::read_file(drive_c("bands.jpg")), whole) << "bands of " << band;
+    }
+
+    {
+        jpeg_band_writer writer;
+        ASSERT_TRUE(writer.start(drive_c("short.jpg"), width, height, 7));
+        ASSERT_TRUE(writer.write_rows(top_down.data(), height - 1, s));
+        EXPECT_FALSE(writer.write_rows(top_down.data(), 2, s));
+        EXPECT_FALSE(writer.finish());
+    }
+    EXPECT_EQ(platform::look_up_path(drive_c("short.jpg")).kind, platform::path_kind::missing);
 }
 
 TEST(JpegDecoder, SavedTilesLoadBackTheRightWayUp) {

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <functional>
@@ -110,6 +111,46 @@ TEST(Resampler, FlatAreasStayFlatAndBandsAndVectorWidthsGiveTheSameResult) {
             EXPECT_EQ(resample(*plan, noise, plan->height()).bytes, whole.bytes) << bits << "-bit vectors";
         }
         imaging::limit_vector_width(256);
+    }
+}
+
+// The source given band by band, as a mosaic's rows of tiles are decoded one after another:
+// the same output rows, in order, while only a few bands are held.
+TEST(BandFedResampling, GivesTheWholeSourcesRowsFromFewBands) {
+    const imaging::resampler curve(places(60, [](int i) { return 5.2 + i * 1.1; }), 77,
+                                   places(37, [](int j) { return 1 + j * j * 0.03; }), 41);
+    // Like a mosaic: rows slowly closer together, as Mercator rows are towards the pole.
+    const imaging::resampler mosaic(places(70, [](int i) { return 3.3 + i * 0.9993; }), 77,
+                                    places(38, [](int j) { return 1.7 + j * (1.0 + j * 0.002); }), 41);
+    const imaging::resampler shrink(places(30, [](int i) { return i * 2.5; }), 77,
+                                    places(9, [](int j) { return 0.5 + j * 4.7; }), 41);
+    for (const imaging::resampler* plan : {&curve, &mosaic, &shrink}) {
+        const picture whole = resample(*plan, noise, plan->height());
+        for (int band_height : {1, 5, 16, 41, 64}) {
+            picture fed(plan->width(), plan->height(), [](int, int, int) { return 0; });
+            int next_row = 0;
+            imaging::band_fed_resampling bands(
+                *plan, band_height, [&](int first, int rows, const std::uint8_t* pixels, std::size_t stride) {
+                    EXPECT_EQ(first, next_row);
+                    for (int k = 0; k < rows; ++k)
+                        std::copy_n(pixels + k * stride, 3 * fed.width, &fed.bytes[(first + k) * 3u * fed.width]);
+                    next_row = first + rows;
+                    return true;
+                });
+            ASSERT_TRUE(bands.ready());
+            for (int b = 0; b < bands.bands(); ++b) {
+                for (int r = 0; r < band_height && b * band_height + r < noise.height; ++r)
+                    std::copy_n(noise.row(b * band_height + r), 3 * noise.width, bands.next_band_row(r));
+                ASSERT_TRUE(bands.band_filled());
+            }
+            EXPECT_EQ(bands.next_band_row(0), nullptr);
+            EXPECT_FALSE(bands.band_filled());
+            EXPECT_EQ(next_row, plan->height());
+            EXPECT_EQ(fed.bytes, whole.bytes) << "bands of " << band_height;
+            if (plan == &mosaic && band_height >= 5) {
+                EXPECT_LE(bands.bands_kept(), 2);
+            }
+        }
     }
 }
 
