@@ -9,14 +9,18 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <sstream>
 #include <vector>
 
 #include "jpeg_memory.h"
+#include "platform/prefetcher.h"
 #include "platform/web_address.h"
 #include "platform/web_view.h"
+#include "support/temp_dir.h"
 #include "support/toolkit.h"
 #include "tile_server.h"
 
@@ -109,9 +113,10 @@ protected:
 
     void pump_for(int milliseconds) { platform::run_toolkit_for(milliseconds); }
 
-    tileserver::rgb_image served_tile() {
+    tileserver::rgb_image served_tile(int x = 2074) {
         httplib::Client client("127.0.0.1", server->port());
-        auto answer = client.Get(tile_path);
+        const std::string path = "/kh/v=109&src=app&x=" + std::to_string(x) + "&s=&y=1410&z=12&s=Gal";
+        auto answer = client.Get(path.c_str());
         tileserver::rgb_image tile;
         EXPECT_TRUE(answer && tileserver::decode_jpeg(answer->body, tile));
         return tile;
@@ -345,4 +350,92 @@ TEST_F(WebView, IsBusyFromTheMomentItIsSentToAnAddress) {
     EXPECT_TRUE(platform::is_loading(view));
     ASSERT_TRUE(platform::wait_until_loaded(view, load_timeout_ms));
     EXPECT_FALSE(platform::is_loading(view));
+}
+
+namespace {
+
+// A tile server that answers each tile after `delay_ms` and logs the paths asked for.
+struct logged_server {
+    explicit logged_server(int delay_ms) {
+        tileserver::server_options options;
+        options.port = 0;
+        options.source = tileserver::source_kind::pattern;
+        options.delay_ms = delay_ms;
+        options.log_path = log.file("requests.log");
+        server = std::make_unique<tileserver::tile_server>(options);
+        std::string error;
+        EXPECT_GT(server->open(error), 0) << error;
+        server->start();
+    }
+    std::string address(int x) const {
+        return server->base_address() + "/kh/v=109&src=app&x=" + std::to_string(2074 + x) + "&s=&y=1410&z=12&s=Gal";
+    }
+    std::vector<std::string> paths_asked() const {
+        std::vector<std::string> paths;
+        std::istringstream lines(test_support::read_file(log.file("requests.log")));
+        std::string status, method, path;
+        while (lines >> status >> method >> path) paths.push_back(server->base_address() + path);
+        return paths;
+    }
+    test_support::temp_dir log;
+    std::unique_ptr<tileserver::tile_server> server;
+};
+
+}  // namespace
+
+// The prefetcher fills the web view's own cache: the view's later loads of those addresses reach
+// no server. It asks for the given addresses only, never more at once than its depth.
+TEST_F(WebView, PrefetchedTilesAreLoadedFromTheCacheAndNoMoreThanTheDepthAreFetchedAtOnce) {
+    const logged_server tiles(150);
+    std::vector<std::string> addresses;
+    for (int x = 0; x < 10; ++x) addresses.push_back(tiles.address(x));
+    platform::prefetcher ahead(view, 3);
+    ahead.fetch(addresses);
+    EXPECT_EQ(ahead.under_way(), 3);
+    EXPECT_EQ(ahead.waiting(), 7);
+    for (int i = 0; i < 500 && ahead.finished() < 10; ++i) pump_for(20);
+    EXPECT_EQ(ahead.finished(), 10);
+    EXPECT_EQ(ahead.under_way(), 0);
+    EXPECT_EQ(tiles.server->tile_requests(), 10);
+    EXPECT_LE(tiles.server->most_tiles_at_once(), 3);
+    EXPECT_GE(tiles.server->most_tiles_at_once(), 2);
+    std::vector<std::string> asked = tiles.paths_asked();
+    std::sort(asked.begin(), asked.end());
+    std::sort(addresses.begin(), addresses.end());
+    EXPECT_EQ(asked, addresses);
+
+    for (int x : {0, 5, 9}) load(tiles.address(x));
+    EXPECT_EQ(tiles.server->tile_requests(), 10) << "the view's loads were answered from the cache";
+    capture_target capture(500, 400);
+    ASSERT_TRUE(platform::render_control(view, *capture.picture));
+    EXPECT_LE(cut_difference(capture, served_tile(2074 + 9)), 8);
+}
+
+TEST_F(WebView, APrefetcherStopsWhenToldAndWhenItsWindowCloses) {
+    const logged_server tiles(3000);
+    std::vector<std::string> addresses;
+    for (int x = 0; x < 10; ++x) addresses.push_back(tiles.address(x));
+    platform::prefetcher told(view, 2);
+    told.fetch(addresses);
+    for (int i = 0; i < 250 && tiles.server->tile_requests() < 2; ++i) pump_for(20);
+    told.stop();
+    EXPECT_TRUE(told.stopped());
+    EXPECT_EQ(told.under_way() + told.waiting(), 0);
+    told.fetch(addresses);
+    EXPECT_EQ(told.waiting(), 0);
+
+    platform::prefetcher closing(view, 2);
+    closing.fetch(addresses);
+    for (int i = 0; i < 250 && tiles.server->tile_requests() < 4; ++i) pump_for(20);
+    platform::destroy_window(window);
+    window = nullptr;
+    EXPECT_TRUE(closing.stopped());
+    EXPECT_EQ(closing.under_way() + closing.waiting(), 0);
+    pump_for(300);
+    EXPECT_EQ(tiles.server->tile_requests(), 4);
+
+    platform::prefetcher without_view(nullptr, 2);
+    without_view.fetch(addresses);
+    EXPECT_TRUE(without_view.stopped());
+    EXPECT_EQ(without_view.under_way(), 0);
 }

@@ -1,0 +1,51 @@
+#pragma once
+// Fetching pages ahead into the web views' HTTP cache, so that a web view's later load of one
+// of them is answered from the cache instead of waiting on the network.
+//
+// The fetches are loads of hidden web views of the prefetcher's own that share the engine, the
+// settings and the network session of a given web view: the same requests as that view would
+// make, into the same cache. An answer that the server marks as not to be kept simply gains
+// nothing. A prefetcher requests the given addresses only: a redirection elsewhere and the
+// contents of an answer that is not an image (the parts of a page) are not fetched. Like every
+// web view, it works only while the toolkit runs (wait_event and the waits of web views).
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/gui.h"
+
+namespace platform {
+
+class prefetcher {
+public:
+    // At most `depth` fetches under way at once (1 to max_depth). `related`: the web view whose
+    // engine and session the fetches share; when it goes away (its window closes), the
+    // prefetcher stops. A prefetcher made without a web view, or with another control, stays
+    // stopped.
+    static constexpr int max_depth = 8;
+    prefetcher(control* related, int depth);
+    ~prefetcher();  // stops
+    prefetcher(const prefetcher&) = delete;
+    prefetcher& operator=(const prefetcher&) = delete;
+
+    // Adds addresses to fetch, in this order, after those still waiting.
+    void fetch(const std::vector<std::string>& addresses);
+    // Changes the most fetches under way at once; fetches beyond it finish first.
+    void set_depth(int depth);
+    // Drops the addresses still waiting and breaks off the fetches under way; the prefetcher
+    // fetches nothing more.
+    void stop();
+
+    bool stopped() const;
+    int depth() const;
+    int under_way() const;  // fetches started and not yet ended
+    int waiting() const;    // addresses not yet started
+    int finished() const;   // fetches ended, answered or not
+
+    struct engine;  // the toolkit's side
+
+private:
+    std::unique_ptr<engine> engine_;
+};
+
+}  // namespace platform
