@@ -5,7 +5,9 @@
 // render each tile of the walk) and what gdal_translate does with one connection and with its
 // default connections, each against a tile server of its own on a port of its own, so that no
 // HTTP cache carries tiles from one measurement to the next. Then the same tiles once more
-// through the capture step's parts, each timed apart, and the assembly of the mosaic.
+// through the capture step's parts, each timed apart, and the assembly of the mosaic. The
+// browser alone is measured twice: as the panel loads tiles now, and with the prefetcher
+// fetching the walk's next tiles four at once, which is what a run may gain from it.
 //
 //   xvfb-run -a -s "-screen 0 1280x1024x24" build/bench/bench_capture [--delay MS] [--tiles N]
 //
@@ -18,6 +20,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -43,6 +46,7 @@
 #include "imaging/jpeg_codec.h"
 #include "platform/bitmap.h"
 #include "platform/handles.h"
+#include "platform/prefetcher.h"
 #include "platform/gui.h"
 #include "services/files.h"
 #include "support/toolkit.h"
@@ -166,8 +170,9 @@ bool wait_for_page() {
 
 // The browser alone, in the program's panel: each tile of the walk navigated to, loaded
 // (download end, then not busy) and rendered into pixels, from a server that has not served
-// them before. Returns its milliseconds, -1 when a page did not come.
-double browser_alone(int& requests) {
+// them before; with `prefetch_depth` > 0, a prefetcher fetches the walk's tiles that many at
+// once ahead of the panel. Returns its milliseconds, -1 when a page did not come.
+double browser_alone(int prefetch_depth, int& requests) {
     const auto server = new_server(server_delay_ms);
     if (!server) return -1.0;
     setenv("LOMTRA_SAT_TILE_SERVER", server->base_address().c_str(), 1);
@@ -178,6 +183,15 @@ double browser_alone(int& requests) {
     const app::tile_grid grid = area_grid();
     const int64_t tiles = app::tile_count(grid);
     const auto start = clock_type::now();
+    platform::prefetcher ahead(panel, std::max(prefetch_depth, 1));
+    if (prefetch_depth > 0) {
+        std::vector<std::string> walk;
+        for (int64_t k = 2; k <= tiles; ++k) {
+            const app::tile_position tile = app::walk_tile(grid, k);
+            walk.push_back(app::tile_address(tile.x, tile.y, zoom));
+        }
+        ahead.fetch(walk);
+    }
     for (int64_t k = 1; k <= tiles; ++k) {
         const app::tile_position tile = app::walk_tile(grid, k);
         ui::gadget_set_text(app::GADGET_BROWSER, app::tile_address(tile.x, tile.y, zoom));
@@ -375,7 +389,9 @@ int main(int argc, char** argv) {
     const double prefetching_ms = program_run(nullptr, prefetching_server, prefetching_requests);
     const double plain_ms = program_run("0", plain_server, plain_requests);
     const bool written = std::filesystem::exists(folder / "drive_c" / "Lomtra-SAT");
-    const double browser_ms = browser_alone(browser_requests);
+    const double browser_ms = browser_alone(0, browser_requests);
+    int prefetched_requests = 0;
+    const double prefetched_ms = browser_alone(4, prefetched_requests);
 
     // The parts of a step, against the first run's server: its tiles are in the browser's cache.
     if (prefetching_server) setenv("LOMTRA_SAT_TILE_SERVER", prefetching_server->base_address().c_str(), 1);
@@ -391,7 +407,7 @@ int main(int argc, char** argv) {
     const gdal_result gdal_default = gdal_reference(0, folder);
     std::filesystem::remove_all(folder);
 
-    if (prefetching_ms < 0 || plain_ms < 0 || browser_ms < 0 || !written || !parts_ok) {
+    if (prefetching_ms < 0 || plain_ms < 0 || browser_ms < 0 || prefetched_ms < 0 || !written || !parts_ok) {
         std::fprintf(stderr, "bench_capture: a run did not complete\n");
         return 1;
     }
@@ -405,6 +421,7 @@ int main(int argc, char** argv) {
     print_rate("lomtra-sat, START to Ready (default)", tiles, prefetching_ms, prefetching_requests);
     print_rate("lomtra-sat, LOMTRA_SAT_PREFETCH=0", tiles, plain_ms, plain_requests);
     print_rate("browser alone: navigate, load, render", tiles, browser_ms, browser_requests);
+    print_rate("browser alone, prefetching 4 at once", tiles, prefetched_ms, prefetched_requests);
     print_rate("gdal_translate, 1 connection", tiles, gdal_one.ms, gdal_one.requests);
     print_rate("gdal_translate, default connections", tiles, gdal_default.ms, gdal_default.requests);
     if (gdal_one.ms < 0) std::printf("  (gdal_translate not available: apt-get install gdal-bin)\n");

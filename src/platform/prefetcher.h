@@ -41,6 +41,9 @@ public:
     int under_way() const;  // fetches started and not yet ended
     int waiting() const;    // addresses not yet started
     int finished() const;   // fetches ended, answered or not
+    // Whether this address is being fetched now: a web view that loads it at once makes a second
+    // request, one that waits for the fetch to end is answered from the cache.
+    bool fetching(const std::string& address) const;
 
     struct engine;  // the toolkit's side
 

@@ -393,6 +393,8 @@ TEST_F(WebView, PrefetchedTilesAreLoadedFromTheCacheAndNoMoreThanTheDepthAreFetc
     ahead.fetch(addresses);
     EXPECT_EQ(ahead.under_way(), 3);
     EXPECT_EQ(ahead.waiting(), 7);
+    EXPECT_TRUE(ahead.fetching(addresses[2]));
+    EXPECT_FALSE(ahead.fetching(addresses[3]));
     for (int i = 0; i < 500 && ahead.finished() < 10; ++i) pump_for(20);
     EXPECT_EQ(ahead.finished(), 10);
     EXPECT_EQ(ahead.under_way(), 0);

@@ -17,6 +17,7 @@ struct prefetcher::engine {
         engine* owner = nullptr;
         object_handle<GtkWidget> view;  // hidden: in no window
         bool busy = false;
+        std::string address;  // of the current load
         int navigations = 0;  // of the current load: the first is the fetch itself
     };
 
@@ -118,6 +119,7 @@ void prefetcher::engine::pump() {
         waiting.pop_front();
         if (address.empty()) continue;
         free->busy = true;
+        free->address = address;
         free->navigations = 0;
         ++under_way;
         webkit_web_view_load_uri(WEBKIT_WEB_VIEW(free->view.get()), address.c_str());
@@ -169,5 +171,11 @@ int prefetcher::depth() const { return engine_->depth; }
 int prefetcher::under_way() const { return engine_->under_way; }
 int prefetcher::waiting() const { return static_cast<int>(engine_->waiting.size()); }
 int prefetcher::finished() const { return engine_->finished; }
+
+bool prefetcher::fetching(const std::string& address) const {
+    const std::string complete = complete_web_address(address);
+    return std::any_of(engine_->fetchers.begin(), engine_->fetchers.end(),
+                       [&](const auto& each) { return each->busy && each->address == complete; });
+}
 
 }  // namespace platform
