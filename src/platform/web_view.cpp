@@ -9,6 +9,13 @@
 namespace platform {
 namespace {
 const char* const view_key = "lomtra-web-view";
+
+// Every view of the process shares one engine context that keeps pages and tiles in memory
+// only: the program keeps nothing between runs, so it leaves no disk cache behind either.
+WebKitWebContext* memory_only_context() {
+    static WebKitWebContext* const context = webkit_web_context_new_ephemeral();
+    return context;
+}
 }  // namespace
 
 // The engine's signals, turned into the view's callbacks. A callback is copied before it is
@@ -27,8 +34,12 @@ struct web_view_signals {
     }
 
     // Keeps the engine's error page away: the view goes on showing what it showed, and the
-    // load still ends with load-changed FINISHED, so the program moves on.
-    static gboolean load_failed(WebKitWebView*, WebKitLoadEvent, gchar*, GError*, gpointer) {
+    // load still ends with load-changed FINISHED, so the program moves on. Whoever asked for
+    // the page learns that it did not come, unless it was called off by a newer request.
+    static gboolean load_failed(WebKitWebView*, WebKitLoadEvent, gchar*, GError* error, gpointer data) {
+        if (error && g_error_matches(error, WEBKIT_NETWORK_ERROR, WEBKIT_NETWORK_ERROR_CANCELLED)) return TRUE;
+        auto callback = static_cast<web_view*>(data)->callbacks_.load_failed;
+        if (callback) callback(error && error->message ? error->message : "the page could not be loaded");
         return TRUE;
     }
 
@@ -104,7 +115,8 @@ std::unique_ptr<web_view> web_view::create(GtkWidget* container, int x, int y, i
     std::unique_ptr<web_view> view(new web_view);
     WebKitUserContentManager* content = webkit_user_content_manager_new();
     add_tile_page_style(content);
-    view->widget_ = webkit_web_view_new_with_user_content_manager(content);
+    view->widget_ = GTK_WIDGET(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", memory_only_context(),
+                                            "user-content-manager", content, nullptr));
     g_object_unref(content);  // the view keeps its own reference
     if (!view->widget_) return nullptr;
     g_object_ref_sink(view->widget_);

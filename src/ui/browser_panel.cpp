@@ -25,6 +25,7 @@ struct browser_panel_data : gadget_data {
     browser_progress progress;
     bool events_enabled = false;
     browser_navigation_callback navigation = nullptr;
+    std::string failure;  // why the last load did not bring its page
 };
 
 browser_panel_data& data_of(gadget_record& record) { return static_cast<browser_panel_data&>(*record.data); }
@@ -45,7 +46,9 @@ void connect(GtkWidget* widget, platform::web_view& view) {
     platform::web_view_callbacks& on = view.callbacks();
     on.load_started = [widget] {
         browser_panel_data* panel = live_panel(widget);
-        if (!panel || !panel->events_enabled) return;
+        if (!panel) return;
+        panel->failure.clear();
+        if (!panel->events_enabled) return;
         progress_download_begin(panel->progress);
         post_control_event(widget, BROWSER_EVENT_DOWNLOAD_BEGIN);
     };
@@ -68,6 +71,12 @@ void connect(GtkWidget* widget, platform::web_view& view) {
         progress_download_complete(panel->progress);
         post_control_event(widget, BROWSER_EVENT_DOWNLOAD_END);
     };
+    on.load_failed = [widget](const std::string& reason) {
+        browser_panel_data* panel = live_panel(widget);
+        if (!panel) return;
+        panel->failure = reason.empty() ? "the page could not be loaded" : reason;
+        report(widget, BROWSER_EVENT_LOAD_FAILED);
+    };
     on.status_text = [widget](const std::string&) { report(widget, BROWSER_EVENT_STATUS); };
     on.title = [widget](const std::string&) { report(widget, BROWSER_EVENT_TITLE); };
     on.popup_blocked = [widget] { report(widget, BROWSER_EVENT_POPUP_BLOCKED); };
@@ -83,7 +92,10 @@ void release(gadget_record& record) { record.data.reset(); }
 
 std::string get_text(gadget_record& record) { return data_of(record).view->address(); }
 
-void set_text(gadget_record& record, const std::string& text) { data_of(record).view->navigate(text); }
+void set_text(gadget_record& record, const std::string& text) {
+    browser_panel_data& panel = data_of(record);
+    if (panel.view->navigate(text)) panel.failure.clear();
+}
 
 void set_state(gadget_record& record, intptr_t value) {
     platform::web_view& view = *data_of(record).view;
@@ -153,7 +165,8 @@ GtkWidget* browser_panel_create(int gadget, int x, int y, int width, int height,
     std::unique_ptr<platform::web_view> view = platform::web_view::create(nullptr, x, y, width, height);
     if (!view) return nullptr;
     GtkWidget* widget = view->widget();
-    gadget_record* record = register_gadget(gadget, widget, browser_panel_kind, {x, y, width, height}, true);
+    // No tab stop: Tab goes from field to field and to the buttons, never into a web page.
+    gadget_record* record = register_gadget(gadget, widget, browser_panel_kind, {x, y, width, height}, false);
     if (!record) return nullptr;
     auto data = std::make_unique<browser_panel_data>();
     connect(widget, *view);
@@ -173,6 +186,12 @@ GtkWidget* browser_panel_create(int gadget, int x, int y, int width, int height,
     }
     if (!address.empty()) live_panel(widget)->view->navigate(std::string(address));
     return widget;
+}
+
+std::string browser_panel_failure(int gadget) {
+    gadget_record* record = gadget_record_of(gadget);
+    if (!record || !record->data || record->kind != &browser_panel_kind) return {};
+    return data_of(*record).failure;
 }
 
 }  // namespace ui

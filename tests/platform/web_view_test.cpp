@@ -180,25 +180,54 @@ TEST_F(WebView, ShowsATileUnscaledAtTenFifteenAndRendersItExactly) {
     EXPECT_LT(capture.at(12, 100)[2], 40);  // red 2 just right of the line
 }
 
-TEST_F(WebView, ARefusedConnectionFinishesAndKeepsThePageInsteadOfAnErrorPage) {
+TEST_F(WebView, ARefusedConnectionOrACutAnswerIsReportedAndKeepsThePageInsteadOfAnErrorPage) {
+    std::vector<std::string> failures;
+    view->callbacks().load_failed = [&](const std::string& reason) { failures.push_back(reason); };
     load(tile_address());
-    capture_target before(500, 400);
-    ASSERT_TRUE(view->render(before.dc));
+    EXPECT_TRUE(failures.empty());
 
     const int closed_port = unused_port();
     ASSERT_GT(closed_port, 0);
     load("127.0.0.1:" + std::to_string(closed_port) + tile_path);
     EXPECT_FALSE(view->busy());
-
+    ASSERT_EQ(failures.size(), 1u);
+    EXPECT_FALSE(failures[0].empty());
     capture_target after(500, 400);
     ASSERT_TRUE(view->render(after.dc));
     EXPECT_LE(cut_difference(after, served_tile()), 8);
+
+    // Half a tile may be on show after an answer cut short; what matters is that it is reported.
+
+    tileserver::server_options options;
+    options.port = 0;
+    options.source = tileserver::source_kind::pattern;
+    options.cut_short = true;
+    tileserver::tile_server cutting(options);
+    std::string error;
+    ASSERT_GT(cutting.open(error), 0) << error;
+    cutting.start();
+    load(cutting.base_address() + "/kh/v=109&src=app&x=0&s=&y=0&z=1&s=Gal");
+    EXPECT_EQ(failures.size(), 2u);
 }
 
-TEST_F(WebView, AnHttpErrorStatusFinishesLikeAnyPage) {
+TEST_F(WebView, AnHttpErrorStatusFinishesLikeAnyPageAndIsNoFailure) {
+    int failures = 0;
+    view->callbacks().load_failed = [&](const std::string&) { ++failures; };
     load(server->base_address() + "/no-such-page.html");
     EXPECT_FALSE(view->busy());
     EXPECT_EQ(view->address(), server->base_address() + "/no-such-page.html");
+    // A page called off by the next request is not a failure either.
+    tileserver::server_options options;
+    options.port = 0;
+    options.hang = true;
+    tileserver::tile_server hanging(options);
+    std::string error;
+    ASSERT_GT(hanging.open(error), 0) << error;
+    hanging.start();
+    ASSERT_TRUE(view->navigate(hanging.base_address() + tile_path));
+    pump_for(300);
+    load(tile_address());
+    EXPECT_EQ(failures, 0);
 }
 
 TEST_F(WebView, AHiddenViewRendersNothing) {

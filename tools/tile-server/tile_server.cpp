@@ -202,6 +202,18 @@ void tile_server::answer_tile(std::int64_t x, std::int64_t y, int zoom,
     if (options_.truncate) reply.body.resize(reply.body.size() / 2);
     // A test run asks for the same tile again after a fault: never let a cache answer instead.
     response.set_header("Cache-Control", "no-store");
+    if (options_.cut_short) {
+        // The header promises every byte; the connection is closed after half of them, as
+        // when a server or the network gives out in the middle of an answer.
+        const std::size_t length = reply.body.size();
+        response.set_content_provider(
+            length, reply.content_type,
+            [body = std::move(reply.body)](std::size_t, std::size_t, httplib::DataSink& sink) {
+                sink.write(body.data(), body.size() / 2);
+                return false;
+            });
+        return;
+    }
     response.set_content(reply.body, reply.content_type);
 }
 
