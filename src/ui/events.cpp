@@ -57,8 +57,16 @@ int event_wait(int timeout_ms) {
             if (!platform::wait_for_input(timeout_ms)) return 0;
             if (!platform::peek_message(msg)) return 0;
         }
+        const std::size_t queued_before = record.queue.size();
         platform::dispatch_message(msg);
-        if (record.current.pending != 0) {
+        if (record.current.pending == 0 && record.queue.size() > queued_before) {
+            // The message became a window event (a close request, a move): that event is the
+            // answer, once, rather than the raw message now and the same code again later.
+            const auto [queued_code, window] = record.queue.front();
+            record.queue.pop_front();
+            code = queued_code;
+            record.current.window = window;
+        } else if (record.current.pending != 0) {
             code = record.current.pending;
             record.current.gadget = record.pending_gadget;
             record.current.type = record.pending_type;

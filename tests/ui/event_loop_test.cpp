@@ -62,6 +62,16 @@ TEST_F(EventLoop, RepeatedCloseWhileQueuedIsQueuedOnce) {
     EXPECT_EQ(std::count_if(seen.begin(), seen.end(), [](const auto& e) { return e.code == ui::EVENT_CLOSE; }), 1);
 }
 
+TEST_F(EventLoop, OneCloseRequestOrOneMoveIsOneEvent) {
+    for (const auto& [message, code] : {std::pair{platform::WM_CLOSE, ui::EVENT_CLOSE},
+                                        std::pair{platform::WM_MOVE, ui::EVENT_MOVE}}) {
+        platform::post_message(window, message, 0, 0);
+        const auto seen = ui_test::settle();
+        EXPECT_EQ(std::count_if(seen.begin(), seen.end(), [&](const auto& e) { return e.code == code; }), 1)
+            << code;
+    }
+}
+
 TEST_F(EventLoop, QueuedHappeningsKeepTheirOrder) {
     platform::post_message(window, platform::WM_CLOSE, 0, 0);
     platform::post_message(window, platform::WM_MOVE, 0, 0);
