@@ -20,7 +20,7 @@ void start_services(int argc, const char* const* argv) {
     imaging::start_image_decoders();
     imaging::start_drawing_layer();
     imaging::start_image_store();
-    services::set_command_line(services::command_line_from_argv(argc, argv));
+    services::set_command_words(argc, argv);
     imaging::register_jpeg_decoder();
 }
 

@@ -94,13 +94,13 @@ std::vector<std::string> split_components(std::string_view rest) {
     return parts;
 }
 
-// Joins `base` (empty, "/" or a folder ending in "/") with the components, each matched
-// against what exists. On drive C, ".." never climbs above the root.
-std::string resolve(std::string base, std::string_view rest, bool confined) {
+// Joins the drive-C root `base` (ending in "/") with the components, each matched against what
+// exists. ".." never climbs above the root.
+std::string resolve(std::string base, std::string_view rest) {
     std::vector<std::string> kept;
     for (const std::string& part : split_components(rest)) {
         if (part == ".") continue;
-        if (part == ".." && confined) {
+        if (part == "..") {
             if (!kept.empty()) kept.pop_back();
             continue;
         }
@@ -108,7 +108,7 @@ std::string resolve(std::string base, std::string_view rest, bool confined) {
     }
     std::string path = std::move(base);
     for (std::size_t i = 0; i < kept.size(); ++i) {
-        if (kept[i] != "..") kept[i] = match_component(path, kept[i]);
+        kept[i] = match_component(path, kept[i]);
         path += kept[i];
         if (i + 1 < kept.size()) path += '/';
     }
@@ -141,16 +141,11 @@ std::string native_path(std::string_view name) {
         std::string root = drive_c_root();
         if (root.empty()) return {};
         if (root.back() != '/') root += '/';
-        std::string path = resolve(root, name.substr(2), true);
+        std::string path = resolve(root, name.substr(2));
         if (path.size() > 1 && path.back() == '/') path.pop_back();  // the root itself
         return path;
     }
-    if (is_separator(name.front())) {
-        std::string path = resolve("/", name, false);
-        return path;
-    }
-    std::string path = resolve("", name, false);
-    return path.empty() ? "." : path;
+    return std::string(name);
 }
 
 }  // namespace platform
