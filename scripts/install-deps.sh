@@ -6,7 +6,7 @@ set -euo pipefail
 
 build_packages=(cmake make g++ pkg-config libjpeg62-turbo-dev libgtk-3-dev libwebkit2gtk-4.1-dev
                 libcpp-httplib-dev fonts-dejavu-core xplanet-images)
-test_packages=(libgtest-dev libgmock-dev xvfb xauth xdotool xplanet-images)
+test_packages=(libgtest-dev libgmock-dev xvfb xauth xdotool xplanet-images locales)
 run_packages=(xvfb xauth x11-apps imagemagick xplanet-images)
 # gdal-bin gives the capture benchmark its reference tool.
 bench_packages=(xvfb xauth gdal-bin)
