@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "app/capture_loop.h"
+#include "app/capture_run.h"
 #include "app/main_loop.h"
 #include "app/main_window.h"
 #include "app/output_files.h"
@@ -76,8 +76,8 @@ double timed_run(int& boxes_seen) {
     gtk_range_set_value(GTK_RANGE(ui::gadget_handle(app::GADGET_COMPRESSION)), compression);
     const auto start = clock_type::now();
     gtk_button_clicked(GTK_BUTTON(ui::gadget_handle(app::GADGET_START)));
-    const bool began = run_until([] { return app::program.run_active == 1; });
-    const bool ended = began && run_until([] { return app::program.run_active == 0; });
+    const bool began = run_until([] { return app::program.run.active(); });
+    const bool ended = began && run_until([] { return !app::program.run.active(); });
     return ended ? ms_since(start) : -1.0;
 }
 
@@ -103,16 +103,13 @@ struct step_parts {
 // The same walk once more, each part of a capture step timed on its own: the capture of the
 // priming page (number 0) and of tiles 1 to P, as the capture loop does them.
 bool timed_parts(step_parts& sum, int64_t& steps, double& assembly_ms) {
-    app::program.grid = app::compute_grid({lat_min, lat_max, lon_min, lon_max}, zoom);
-    app::program.zoom = zoom;
-    app::program.compression = compression;
-    app::program.preview_row = 0;
-    app::program.preview_column = 0;
-    const int64_t tiles = app::tile_count(app::program.grid);
+    const app::tile_grid grid = app::compute_grid({lat_min, lat_max, lon_min, lon_max}, zoom);
+    const int64_t tiles = app::tile_count(grid);
+    app::temporary_files files;
     imaging::register_jpeg_encoder();
     for (int64_t k = 0; k <= tiles; ++k) {
         auto at = clock_type::now();
-        const app::tile_position tile = app::walk_tile(app::program.grid, k == 0 ? 1 : k);
+        const app::tile_position tile = app::walk_tile(grid, k == 0 ? 1 : k);
         ui::gadget_set_text(app::GADGET_BROWSER, app::tile_address(tile.x, tile.y, zoom));
         if (!wait_for_page()) return false;
         sum.page += ms_since(at);
@@ -130,22 +127,22 @@ bool timed_parts(step_parts& sum, int64_t& steps, double& assembly_ms) {
         at = clock_type::now();
         app::cut_tile();
         imaging::save_image(app::tile_image, app::tile_file_name(k), imaging::jpeg_encoder, compression);
+        files.add_tile(k);
         sum.encodes += ms_since(at);
 
         if (k > 0) {
             at = clock_type::now();
-            app::update_preview(k);
+            app::update_preview(grid, k);
             sum.preview += ms_since(at);
         }
     }
     steps = tiles + 1;
     const auto at = clock_type::now();
-    app::assemble_mosaic();
+    const bool assembled = app::assemble_mosaic(grid, files).empty();
     assembly_ms = ms_since(at);
-    services::remove_file(app::tile_file_name(0));
+    files.remove_all();
     imaging::free_image(app::mosaic_image);
-    imaging::free_image(app::mosaic_canvas_image);
-    return true;
+    return assembled;
 }
 
 // gdal_translate over the server's /{z}/{x}/{y}.jpg path for the same area, one connection,
@@ -213,12 +210,13 @@ int main() {
     setenv("LOMTRA_SAT_TILE_SERVER", server.base_address().c_str(), 1);
     setenv("LOMTRA_SAT_SITE", ("127.0.0.1:" + std::to_string(server.port())).c_str(), 1);
 
-    app::open_finished_mosaic = [](std::string_view) { return 1; };
+    app::run_settings settings;
+    settings.open_result = [](std::string_view) { return 1; };
     const std::string lat_min_text = std::to_string(lat_min), lat_max_text = std::to_string(lat_max);
     const std::string lon_min_text = std::to_string(lon_min), lon_max_text = std::to_string(lon_max);
     const char* argv[] = {"lomtra-sat", "nofile", lat_min_text.c_str(), lat_max_text.c_str(),
                           lon_min_text.c_str(), lon_max_text.c_str()};
-    if (!app::start_program(6, argv)) return 1;
+    if (!app::start_program(6, argv, settings)) return 1;
     const auto settle = clock_type::now();
     run_until([&] { return ms_since(settle) > 2000; });
 

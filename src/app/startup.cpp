@@ -1,5 +1,8 @@
 #include "app/startup.h"
 
+#include <cstdlib>
+#include <iostream>
+
 #include "app/area_input.h"
 #include "app/main_loop.h"
 #include "app/main_window.h"
@@ -10,6 +13,7 @@
 #include "imaging/jpeg_codec.h"
 #include "services/command_line.h"
 #include "services/files.h"
+#include "ui/events.h"
 #include "ui/message_box.h"
 #include "ui/windows.h"
 
@@ -34,8 +38,8 @@ void shut_down() {
     imaging::end_drawing_layer();
 }
 
-bool start_program(int argc, const char* const* argv) {
-    clear_program_variables();
+bool start_program(int argc, const char* const* argv, run_settings settings) {
+    clear_program_variables(std::move(settings));
     start_services(argc, argv);
 
     program.parameters = read_start_parameters();
@@ -43,16 +47,25 @@ bool start_program(int argc, const char* const* argv) {
         ui::message_box_ok(title, text);
     });
 
-    if (!open_main_window(program.bounds)) return false;
-    program.page_state = PAGE_WAITING;
-    program.run_active = 0;
-    return true;
+    return open_main_window(program.bounds);
 }
 
-int run_program(int argc, const char* const* argv) {
-    if (start_program(argc, argv)) run_main_loop();
+int run_program(int argc, const char* const* argv, run_settings settings) {
+    if (!ui::display_available()) {
+        const char* display = std::getenv("DISPLAY");
+        std::cerr << (argc > 0 && argv[0] ? argv[0] : "lomtra-sat") << ": cannot open display "
+                  << (display && *display ? display : "(DISPLAY is not set)") << "\n";
+        return 1;
+    }
+    int status = 0;
+    if (start_program(argc, argv, std::move(settings))) {
+        ui::catch_termination_signals();
+        run_main_loop();
+        // Ended from outside: the conventional status of a process ended by that signal.
+        if (const int signal = ui::termination_signal()) status = 128 + signal;
+    }
     shut_down();
-    return 0;
+    return status;
 }
 
 }  // namespace app

@@ -1,6 +1,9 @@
 #include "app/tile_capture.h"
 
+#include <cerrno>
+
 #include "app/main_window.h"
+#include "app/run_messages.h"
 #include "imaging/drawing.h"
 #include "imaging/image_files.h"
 #include "imaging/image_store.h"
@@ -11,34 +14,54 @@
 #include "ui/gadgets.h"
 
 namespace app {
+namespace {
 
-int capture_tile() {
-    imaging::register_jpeg_encoder();
-    services::remove_file("c:\\Screenshot.jpg");
-    render_panel();
-    cut_tile();
-    return 0;
+constexpr char full_capture_file[] = "c:\\Screenshot.jpg";
+constexpr char cut_tile_file[] = "C:/essai.jpg";
+
+std::string save_diagnostic(int image, const char* name) {
+    errno = 0;
+    if (imaging::save_image(image, name, imaging::jpeg_encoder, 0)) return "";
+    return file_failure("The capture file", name, system_reason("the image could not be encoded"));
 }
 
-void render_panel() {
+}  // namespace
+
+capture_result capture_tile() {
+    imaging::register_jpeg_encoder();
+    services::remove_file(full_capture_file);
+    capture_result result;
+    result.failure = render_panel();
+    result.rendered = result.failure.empty();
+    if (result.rendered) result.failure = cut_tile();
+    return result;
+}
+
+std::string render_panel() {
     GtkWidget* panel = ui::gadget_handle(GADGET_BROWSER);
     int width = 0;
     int height = 0;
     platform::client_size(panel, width, height);
-    imaging::create_image(capture_image, width, height, 24);
+    if (!imaging::create_image(capture_image, width, height, 24)) {
+        return "the page could not be captured: no memory for a picture of " + std::to_string(width) + " x " +
+               std::to_string(height) + " pixels";
+    }
     platform::device_context* dc = imaging::begin_drawing(imaging::image_target(capture_image));
     // Synchronous: the panel has painted itself into the image before the pass ends. A hidden
-    // panel paints nothing and the capture stays black.
-    platform::print_window(panel, dc,
-                           platform::PRF_CHECKVISIBLE | platform::PRF_CLIENT | platform::PRF_ERASEBKGND |
-                               platform::PRF_CHILDREN);
+    // panel paints nothing, and a page the engine did not hand over in time is not a tile.
+    const bool painted = dc && platform::print_window(panel, dc,
+                                                      platform::PRF_CHECKVISIBLE | platform::PRF_CLIENT |
+                                                          platform::PRF_ERASEBKGND | platform::PRF_CHILDREN);
     imaging::end_drawing();
+    return painted ? "" : "the page could not be rendered";
 }
 
-void cut_tile() {
-    imaging::save_image(capture_image, "c:\\Screenshot.jpg", imaging::jpeg_encoder, 0);
-    imaging::copy_region(capture_image, tile_image, tile_left, tile_top, tile_size, tile_size);
-    imaging::save_image(tile_image, "C:/essai.jpg", imaging::jpeg_encoder, 0);
+std::string cut_tile() {
+    std::string failure = save_diagnostic(capture_image, full_capture_file);
+    if (!failure.empty()) return failure;
+    if (!imaging::copy_region(capture_image, tile_image, tile_left, tile_top, tile_size, tile_size))
+        return "The tile could not be cut from the capture: not enough memory.";
+    return save_diagnostic(tile_image, cut_tile_file);
 }
 
 }  // namespace app

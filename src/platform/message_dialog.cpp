@@ -7,6 +7,7 @@
 
 #include "platform/gtk_session.h"
 #include "platform/message_dialog_testing.h"
+#include "platform/termination.h"
 #include "platform/window.h"
 
 namespace platform {
@@ -59,12 +60,31 @@ gboolean answer_from_responder(gpointer data) {
     return G_SOURCE_REMOVE;
 }
 
+// The boxes now running (nested boxes stack up), with the answer that refuses each.
+std::vector<std::pair<GtkWidget*, int>>& running_dialogs() {
+    static std::vector<std::pair<GtkWidget*, int>> instance;
+    return instance;
+}
+
+int refusing_answer(const std::vector<button>& buttons) {
+    for (const int wanted : {static_cast<int>(IDNO), static_cast<int>(IDCANCEL)})
+        for (const button& entry : buttons)
+            if (entry.id == wanted) return wanted;
+    return buttons.front().id;
+}
+
 }  // namespace
+
+void dismiss_message_dialogs() {
+    for (const auto& [dialog, answer] : running_dialogs()) gtk_dialog_response(GTK_DIALOG(dialog), answer);
+}
 
 void set_message_dialog_responder(message_dialog_responder callback) { responder() = std::move(callback); }
 
 int run_message_dialog(GtkWidget* owner, const std::string& title, const std::string& text, unsigned flags) {
     if (!ensure_gtk()) return 0;
+    // Once the program is being ended from outside, no box waits for a person.
+    if (termination_signal() != 0) return refusing_answer(buttons_for(flags));
     if (!is_window(owner)) owner = nullptr;
 
     GtkWidget* dialog = gtk_message_dialog_new(owner ? GTK_WINDOW(owner) : nullptr, GTK_DIALOG_MODAL, type_for(flags),
@@ -94,6 +114,7 @@ int run_message_dialog(GtkWidget* owner, const std::string& title, const std::st
     guint answer_source = 0;
     if (responder()) answer_source = g_idle_add(answer_from_responder, &pending);
 
+    running_dialogs().emplace_back(dialog, refusing_answer(buttons));
     int result = 0;
     for (;;) {
         const int response = gtk_dialog_run(GTK_DIALOG(dialog));
@@ -105,6 +126,7 @@ int run_message_dialog(GtkWidget* owner, const std::string& title, const std::st
         result = response == GTK_RESPONSE_DELETE_EVENT ? escape_id : 0;
         break;
     }
+    running_dialogs().pop_back();
     if (answer_source && !pending.ran) g_source_remove(answer_source);
     gtk_widget_destroy(dialog);
     if (owner_was_enabled) enable_window(owner, true);

@@ -36,4 +36,8 @@ enum message_box_result : int {
 // Returns the button's identifier, or 0 when no box can be shown.
 int run_message_dialog(GtkWidget* owner, const std::string& title, const std::string& text, unsigned flags);
 
+// Answers every box that is up as refused: No where there is one, else Cancel, else its lone
+// button (the program is being ended from outside and must not wait for a person).
+void dismiss_message_dialogs();
+
 }  // namespace platform

@@ -5,6 +5,7 @@
 
 #include "platform/message_pump.h"
 #include "platform/messages.h"
+#include "platform/termination.h"
 #include "platform/window.h"
 #include "ui/event_record.h"
 #include "ui/gadgets.h"
@@ -88,6 +89,9 @@ int event_type() { return events().snapshot.type; }
 int event_window() { return events().snapshot.window; }
 intptr_t event_wparam() { return events().snapshot.wparam; }
 intptr_t event_lparam() { return events().snapshot.lparam; }
+
+void catch_termination_signals() { platform::catch_termination_signals(); }
+int termination_signal() { return platform::termination_signal(); }
 
 void pause(int ms) {
     if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));

@@ -44,6 +44,13 @@ intptr_t event_lparam();
 // Suspends the thread for ms milliseconds (no messages are handled meanwhile).
 void pause(int ms);
 
+// From this call on, SIGTERM, SIGINT and SIGHUP no longer end the process where it stands: the
+// first one is kept for the program's loop (termination_signal), and a message box that is up
+// is answered as refused, so the loop gets to its close path.
+void catch_termination_signals();
+// The number of the termination signal that came, or 0.
+int termination_signal();
+
 // Reports an event of a control: it reaches the application through a later event_wait, after
 // the events already waiting, as EVENT_CONTROL with the control's gadget number and this type.
 // Safe to call from a GTK signal handler. False when the control is not in a numbered window.

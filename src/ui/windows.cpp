@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/controls.h"
+#include "platform/gtk_session.h"
 #include "platform/message_pump.h"
 #include "platform/messages.h"
 #include "platform/window.h"
@@ -187,5 +188,7 @@ int window_number_of(GtkWidget* window) {
 }
 
 GtkWidget* current_parent_window() { return control_parent; }
+
+bool display_available() { return platform::ensure_gtk(); }
 
 }  // namespace ui

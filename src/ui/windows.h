@@ -51,4 +51,7 @@ int window_number_of(GtkWidget* window);
 // The window that new controls go into, nullptr when there is none.
 GtkWidget* current_parent_window();
 
+// Whether the display can be opened (windows can be made at all).
+bool display_available();
+
 }  // namespace ui

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/capture_loop.h"
+#include "app/capture_run.h"
 #include "app/main_loop.h"
 #include "app/main_window.h"
 #include "app/output_files.h"
@@ -67,10 +67,13 @@ protected:
             answers.pop_front();
             return answer;
         });
-        app::open_finished_mosaic = [](std::string_view) { return 1; };
+        settings.open_result = [this](std::string_view path) {
+            opened.emplace_back(path);
+            return 1;
+        };
         std::vector<const char*> argv = {"lomtra-sat"};
         for (const std::string& word : words) argv.push_back(word.c_str());
-        started = app::start_program(static_cast<int>(argv.size()), argv.data());
+        started = app::start_program(static_cast<int>(argv.size()), argv.data(), settings);
         return started;
     }
 
@@ -119,10 +122,15 @@ protected:
         return run_until([] { return false; }, 5000) || loop_ended;
     }
 
-    bool run_finished() const { return app::program.run_active == 0 && app::program.capture_count == 0; }
+    bool run_finished() const { return !app::program.run.active() && app::program.run.capture_count() == 0; }
 
     std::string text_of(int gadget) { return ui::gadget_get_text(gadget); }
 
+    // The settings of the program a test starts (set them before start): a fixed clock, a
+    // short patience. The finished mosaic never goes to an image viewer: its name lands in
+    // `opened`.
+    app::run_settings settings;
+    std::vector<std::string> opened;
     std::unique_ptr<tileserver::tile_server> server;
     std::deque<int> answers;
     std::vector<shown_box> boxes;
