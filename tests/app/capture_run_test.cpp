@@ -12,6 +12,7 @@
 #include "pattern_match.h"
 #include "platform/paths.h"
 #include "program_driver.h"
+#include "services/dates.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -21,49 +22,25 @@ using app_test::pattern_match;
 using app_test::program_driver;
 namespace fs = std::filesystem;
 
-class CaptureRun : public program_driver {
-protected:
-    // Starts the program on `bounds`, presses START at `zoom` and answers Yes.
-    void start_run(const app::area& bounds, int zoom, int compression = 10) {
-        ASSERT_TRUE(start({"nofile", std::to_string(bounds.lat_min), std::to_string(bounds.lat_max),
-                           std::to_string(bounds.lon_min), std::to_string(bounds.lon_max)}));
-        move_trackbar(app::GADGET_ZOOM, zoom);
-        move_trackbar(app::GADGET_COMPRESSION, compression);
-        run_for(50);
-        answers = {answer_yes};
-        click_start();
-        ASSERT_TRUE(run_until([] { return app::program.run.active(); }, 5000));
-    }
-
-    static std::vector<fs::path> output_files(const std::string& extension) {
-        std::vector<fs::path> files;
-        const fs::path folder = platform::native_path(app::output_folder);
-        if (!fs::is_directory(folder)) return files;
-        for (const auto& entry : fs::directory_iterator(folder)) {
-            if (entry.path().extension() == extension) files.push_back(entry.path());
-        }
-        return files;
-    }
-
-    static std::vector<std::string> drive_c_files() {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(platform::native_path("C:/"))) {
-            if (entry.is_regular_file()) names.push_back(entry.path().filename().string());
-        }
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-};
+using CaptureRun = program_driver;
 
 TEST_F(CaptureRun, ParisAtZoom12GivesTheExactAreaAndItsWorldFile) {
     start_server();
+    // The run ends on 2040-02-29 at 12:34:56, where an earlier result's world file already is.
+    settings.clock = [] { return services::make_date(2040, 2, 29, 12, 34, 56); };
+    const std::string earlier = platform::native_path("C:/Lomtra-SAT/2040-02-29-123456.jgw");
+    fs::create_directories(fs::path(earlier).parent_path());
+    ASSERT_TRUE(test_support::write_file(earlier, "earlier"));
     const app::area paris{48.8, 48.9, 2.3, 2.4};
     start_run(paris, 12);
     ASSERT_TRUE(run_until([&] { return run_finished(); }, 60000));
     EXPECT_EQ(boxes.size(), 1u);  // only the confirmation
+    EXPECT_EQ(opened, std::vector<std::string>{"C:/Lomtra-SAT/2040-02-29-123456-2.jpg"});
+    EXPECT_EQ(test_support::read_file(earlier), "earlier");
 
     const auto images = output_files(".jpg");
     ASSERT_EQ(images.size(), 1u);
+    EXPECT_EQ(images[0].filename(), "2040-02-29-123456-2.jpg");
     const app::tile_grid grid = app::compute_grid(paris, 12);
     const app::rectangle cut = app::mosaic_cut(grid);
     std::string bytes;

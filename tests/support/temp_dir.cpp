@@ -40,4 +40,9 @@ std::string drive_c_root() {
     return root ? root : "";
 }
 
+std::string viewer_log() {
+    const char* log = std::getenv("LOMTRA_TEST_VIEWER_LOG");
+    return log ? log : "";
+}
+
 }  // namespace test_support
