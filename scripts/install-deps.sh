@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that Lomtra-SAT needs and that are not there yet.
-# Usage: scripts/install-deps.sh build|test|run|bench
+# Usage: scripts/install-deps.sh build|test|run|bench|package
 # apt-get runs only when a package is missing, so a prepared machine is left alone.
 set -euo pipefail
 
 build_packages=(cmake make g++ pkg-config libjpeg62-turbo-dev libgtk-3-dev libwebkit2gtk-4.1-dev
                 libcpp-httplib-dev fonts-dejavu-core xplanet-images)
-test_packages=(libgtest-dev libgmock-dev xvfb xauth xdotool xplanet-images locales)
+# The package test makes the Debian package (dpkg-dev, file) and checks its desktop entry and
+# manual pages (desktop-file-utils, groff-base, man-db locales).
+package_packages=(dpkg-dev file)
+test_packages=(libgtest-dev libgmock-dev xvfb xauth xdotool xplanet-images "${package_packages[@]}"
+               desktop-file-utils groff-base man-db locales)
 run_packages=(xvfb xauth x11-apps imagemagick xplanet-images)
 # gdal-bin gives the capture benchmark its reference tool.
 bench_packages=(xvfb xauth gdal-bin)
@@ -16,7 +20,8 @@ case "${1:-build}" in
   test)  wanted=("${build_packages[@]}" "${test_packages[@]}") ;;
   run)   wanted=("${build_packages[@]}" "${run_packages[@]}") ;;
   bench) wanted=("${build_packages[@]}" "${bench_packages[@]}") ;;
-  *) echo "usage: $0 build|test|run|bench" >&2; exit 2 ;;
+  package) wanted=("${build_packages[@]}" "${package_packages[@]}") ;;
+  *) echo "usage: $0 build|test|run|bench|package" >&2; exit 2 ;;
 esac
 
 missing=()

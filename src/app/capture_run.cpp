@@ -7,6 +7,7 @@
 #include "app/output_files.h"
 #include "app/preview_and_mosaic.h"
 #include "app/preview_layout.h"
+#include "app/request_pacing.h"
 #include "app/run_messages.h"
 #include "app/tile_capture.h"
 #include "imaging/image_files.h"
@@ -150,6 +151,7 @@ void capture_run::request_tile(int64_t k) {
 }
 
 void capture_run::send_request() {
+    pace_tile_request();
     request_.out = true;
     request_.sent_at = clock::now();
     ++request_.attempts;

@@ -1,8 +1,7 @@
 #include "app/main_window.h"
 
-#include <cstdlib>
-
 #include "imaging/image_store.h"
+#include "services/settings.h"
 #include "services/text.h"
 #include "ui/browser_panel.h"
 #include "ui/controls.h"
@@ -16,7 +15,6 @@ const char ready_text[] = "Ready..........";
 
 namespace {
 
-constexpr char default_site[] = "127.0.0.1:18089";
 constexpr char window_title[] = "Lomtra-Systems / Kestrom";
 // Title bar, system menu and minimise box, centred on the screen: no sizing border and no
 // maximise box, since the layout is fixed.
@@ -38,8 +36,7 @@ void create_label(int gadget, int x, int y, int width, const char* text) {
 }  // namespace
 
 std::string site_host() {
-    const char* configured = std::getenv("LOMTRA_SAT_SITE");
-    return (configured && *configured) ? configured : default_site;
+    return services::setting("LOMTRA_SAT_SITE");
 }
 
 std::string site_page(const std::string& page) { return site_host() + "/" + page; }

@@ -36,7 +36,7 @@ constexpr int preview_image = 64999;
 // The status line between runs: "Ready" and ten full stops.
 extern const char ready_text[];
 
-// The product's site, without a scheme: $LOMTRA_SAT_SITE, else the local tile server.
+// The product's site, without a scheme: the LOMTRA_SAT_SITE setting.
 std::string site_host();
 // site_host() + "/" + page, e.g. the presentation page shown between runs.
 std::string site_page(const std::string& page);

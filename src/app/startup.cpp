@@ -1,18 +1,23 @@
 #include "app/startup.h"
 
+#include <cstdio>
 #include <cstdlib>
-#include <iostream>
+#include <string_view>
 
 #include "app/area_input.h"
 #include "app/main_loop.h"
 #include "app/main_window.h"
 #include "app/program_state.h"
+#include "app/tile_template.h"
+#include "app/usage.h"
 #include "imaging/drawing.h"
 #include "imaging/image_files.h"
 #include "imaging/image_store.h"
 #include "imaging/jpeg_codec.h"
+#include "platform/paths.h"
 #include "services/command_line.h"
 #include "services/files.h"
+#include "services/settings.h"
 #include "ui/events.h"
 #include "ui/message_box.h"
 #include "ui/windows.h"
@@ -28,7 +33,26 @@ void start_services(int argc, const char* const* argv) {
     imaging::register_jpeg_decoder();
 }
 
+// "--help" or "--version" as the only word after the program's name; the empty text otherwise.
+std::string_view only_option(int argc, const char* const* argv) {
+    if (argc != 2) return {};
+    const std::string_view word = argv[1];
+    return (word == "--help" || word == "--version") ? word : std::string_view();
+}
+
 }  // namespace
+
+bool apply_settings() {
+    for (const std::string& warning : services::load_settings(services::settings_file_path())) {
+        std::fprintf(stderr, "lomtra-sat: warning: %s\n", warning.c_str());
+    }
+    platform::set_drive_c_folder(services::setting("LOMTRA_SAT_DRIVE_C"));
+    const std::string refusal = tile_template_refusal();
+    if (refusal.empty()) return true;
+    std::fprintf(stderr, "lomtra-sat: %s\n", refusal.c_str());
+    ui::message_box_ok("Error", refusal);
+    return false;
+}
 
 // Releases users before what they use: controls and windows, then files, then images.
 void shut_down() {
@@ -51,12 +75,18 @@ bool start_program(int argc, const char* const* argv, run_settings settings) {
 }
 
 int run_program(int argc, const char* const* argv, run_settings settings) {
+    const std::string_view option = only_option(argc, argv);
+    if (!option.empty()) {
+        std::fputs((option == "--help" ? usage_text() : version_text()).c_str(), stdout);
+        return 0;
+    }
     if (!ui::display_available()) {
         const char* display = std::getenv("DISPLAY");
-        std::cerr << (argc > 0 && argv[0] ? argv[0] : "lomtra-sat") << ": cannot open display "
-                  << (display && *display ? display : "(DISPLAY is not set)") << "\n";
+        std::fprintf(stderr, "%s: cannot open display %s\n", argc > 0 && argv[0] ? argv[0] : "lomtra-sat",
+                     display && *display ? display : "(DISPLAY is not set)");
         return 1;
     }
+    if (!apply_settings()) return exit_bad_setting;
     int status = 0;
     if (start_program(argc, argv, std::move(settings))) {
         ui::catch_termination_signals();

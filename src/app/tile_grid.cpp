@@ -1,16 +1,16 @@
 #include "app/tile_grid.h"
 
 #include <cmath>
-#include <cstdlib>
 #include <limits>
 
+#include "app/tile_template.h"
+#include "services/settings.h"
 #include "services/text.h"
 
 namespace app {
 namespace {
 
 constexpr double pi = 3.141592653589793;
-constexpr char default_tile_server[] = "http://127.0.0.1:18089";
 
 bool fits_int32(double value) {
     return value >= -2147483648.0 && value < 2147483648.0;  // false for NaN too
@@ -130,12 +130,15 @@ std::string tile_path(int64_t x, int64_t y, int64_t zoom) {
 }
 
 std::string tile_server() {
-    const char* configured = std::getenv("LOMTRA_SAT_TILE_SERVER");
-    std::string server = (configured && *configured) ? configured : default_tile_server;
+    std::string server = services::setting("LOMTRA_SAT_TILE_SERVER");
     while (!server.empty() && server.back() == '/') server.pop_back();
     return server;
 }
 
-std::string tile_address(int64_t x, int64_t y, int64_t zoom) { return tile_server() + tile_path(x, y, zoom); }
+std::string tile_address(int64_t x, int64_t y, int64_t zoom) {
+    const std::string url_template = services::setting("LOMTRA_SAT_TILE_URL");
+    if (!url_template.empty()) return expand_tile_template(url_template, x, y, zoom);
+    return tile_server() + tile_path(x, y, zoom);
+}
 
 }  // namespace app

@@ -54,11 +54,11 @@ tile_position walk_tile(const tile_grid& grid, int64_t k);
 // "/kh/v=109&src=app&x=" x "&s=&y=" y "&z=" zoom "&s=Gal"
 std::string tile_path(int64_t x, int64_t y, int64_t zoom);
 
-// Scheme and host of the tile server: $LOMTRA_SAT_TILE_SERVER without a trailing "/", else the
-// local tile server's default address.
+// Scheme and host of the tile server: the LOMTRA_SAT_TILE_SERVER setting without a trailing "/".
 std::string tile_server();
 
-// tile_server() + tile_path(x, y, zoom)
+// The LOMTRA_SAT_TILE_URL template filled in for the tile when that setting is there, else
+// tile_server() + tile_path(x, y, zoom).
 std::string tile_address(int64_t x, int64_t y, int64_t zoom);
 
 }  // namespace app

@@ -54,6 +54,13 @@ bool wait_for_input(int timeout_ms) {
     return !queue.empty();
 }
 
+void run_toolkit_for(int timeout_ms) {
+    if (timeout_ms <= 0) return;
+    bool expired = false;
+    g_timeout_add(static_cast<guint>(timeout_ms), mark_expired, &expired);
+    while (!expired) g_main_context_iteration(nullptr, TRUE);
+}
+
 intptr_t dispatch_message(const message& msg) {
     const window_procedure procedure = procedure_of(msg.window);
     if (!procedure) return 0;

@@ -31,6 +31,10 @@ message get_message();
 // Waits until a message is waiting or timeout_ms have passed; true when one is waiting.
 bool wait_for_input(int timeout_ms);
 
+// Lets GTK work for timeout_ms (painting, pages loading) without taking any message: what
+// is posted meanwhile waits in the queue for the next peek or get.
+void run_toolkit_for(int timeout_ms);
+
 // Hands a message to the procedure of its window; 0 when the window is gone.
 intptr_t dispatch_message(const message& msg);
 

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <memory>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 namespace platform {
@@ -29,8 +30,14 @@ std::string home_folder() {
     return {};
 }
 
+std::string& chosen_drive_c() {
+    static std::string folder;
+    return folder;
+}
+
 std::string drive_c_location() {
-    std::string root = environment("LOMTRA_SAT_DRIVE_C");
+    std::string root = chosen_drive_c();
+    if (root.empty()) root = environment("LOMTRA_SAT_DRIVE_C");  // programs without settings
     if (!root.empty()) return root;
     // Only an absolute XDG_DATA_HOME counts; a relative one is to be ignored.
     const std::string data_home = environment("XDG_DATA_HOME");
@@ -124,6 +131,14 @@ std::string drive_c_root() {
     std::filesystem::create_directories(root, error);
     if (!std::filesystem::is_directory(root, error)) return {};
     return root;
+}
+
+void set_drive_c_folder(std::string folder) { chosen_drive_c() = std::move(folder); }
+
+std::string user_config_folder() {
+    const std::string config_home = environment("XDG_CONFIG_HOME");
+    if (!config_home.empty() && config_home.front() == '/') return config_home;
+    return home_folder() + "/.config";
 }
 
 bool drive_exists(char letter) {

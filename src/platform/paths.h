@@ -2,8 +2,9 @@
 // The program's file names, mapped onto this machine's file system.
 //
 // A name that starts with "C:" or "c:" lies on drive C, a folder of its own (the drive-C root:
-// $LOMTRA_SAT_DRIVE_C, else $XDG_DATA_HOME/lomtra-sat/drive_c, else
-// ~/.local/share/lomtra-sat/drive_c, created on first use). In every name both "/" and "\"
+// the folder the program's settings chose, else $LOMTRA_SAT_DRIVE_C, else
+// $XDG_DATA_HOME/lomtra-sat/drive_c, else ~/.local/share/lomtra-sat/drive_c, created on first
+// use). In every name both "/" and "\"
 // separate folders, and each component is matched without regard to case against what
 // exists, so "c:\Screenshot.jpg" and "C:/screenshot.jpg" are one file; a component that does
 // not exist yet keeps the case as written. Names without a drive letter are this machine's own
@@ -15,6 +16,12 @@ namespace platform {
 
 // The drive-C root folder (created if missing); empty when it cannot be made.
 std::string drive_c_root();
+
+// Makes `folder` the drive-C root from now on; the empty text goes back to the default.
+void set_drive_c_folder(std::string folder);
+
+// The user's folder for settings: $XDG_CONFIG_HOME when absolute, else ~/.config.
+std::string user_config_folder();
 
 // The native path for a program file name. Names on another drive letter map to an empty
 // path (no such drive); an empty name maps to an empty path.

@@ -9,8 +9,8 @@ namespace platform {
 constexpr int tile_page_left = 10;
 constexpr int tile_page_top = 15;
 
-// Adds the style to a view's user content. It applies to the top frame of tile addresses only
-// (the "/kh/" form and "/{z}/{x}/{y}.jpg"), so the information pages keep their own layout.
+// Adds the style to a view's user content. It applies to the top frame when the page is an
+// image alone, whatever its address, so the information pages keep their own layout.
 void add_tile_page_style(WebKitUserContentManager* content);
 
 }  // namespace platform

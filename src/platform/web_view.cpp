@@ -123,6 +123,8 @@ std::unique_ptr<web_view> web_view::create(GtkWidget* container, int x, int y, i
     // Scripted popups must reach the "create" signal, where blocking and reporting happen.
     WebKitSettings* settings = webkit_web_view_get_settings(WEBKIT_WEB_VIEW(view->widget_));
     webkit_settings_set_javascript_can_open_windows_automatically(settings, TRUE);
+    // Tile servers see who asks: the program and its version after the engine's own words.
+    webkit_settings_set_user_agent_with_application_details(settings, "Lomtra-SAT", LOMTRA_SAT_VERSION);
 
     view->requested_width_ = width;
     view->requested_height_ = height;

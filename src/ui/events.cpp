@@ -97,6 +97,8 @@ void pause(int ms) {
     if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
+void wait_keeping_events(int ms) { platform::run_toolkit_for(ms); }
+
 bool post_control_event(GtkWidget* control, int type) {
     GtkWidget* window = platform::top_level_of(control);
     if (window_number_of(window) < 0) return false;

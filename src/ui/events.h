@@ -51,6 +51,10 @@ void catch_termination_signals();
 // The number of the termination signal that came, or 0.
 int termination_signal();
 
+// Waits ms milliseconds while the windows go on painting and pages go on loading; the events
+// that arise meanwhile stay queued, in order, for the next event_wait.
+void wait_keeping_events(int ms);
+
 // Reports an event of a control: it reaches the application through a later event_wait, after
 // the events already waiting, as EVENT_CONTROL with the control's gadget number and this type.
 // Safe to call from a GTK signal handler. False when the control is not in a numbered window.

@@ -88,6 +88,34 @@ TEST(TileServer, PatternTilesDecodeAsDocumentedAndBothPathFormsAgree) {
     EXPECT_NE(pattern_colour(9, 9, 3).blue, pattern_colour(9, 9, 4).blue);
 }
 
+TEST(TileServer, EveryAddressFormNamesTheSameTileAndTilesKeepUnlessTold) {
+    running_server s(pattern_options());
+    auto xyz = s.client->Get("/12/2074/1410.jpg");
+    ASSERT_TRUE(xyz);
+    EXPECT_EQ(xyz->get_header_value("Cache-Control"), "max-age=86400");
+    for (const char* same : {"/tms/12/2074/2685.jpg", "/q/120220011030.jpg"}) {
+        auto answer = s.client->Get(same);
+        ASSERT_TRUE(answer) << same;
+        EXPECT_EQ(answer->body, xyz->body) << same;
+    }
+    for (const char* png_path : {"/12/2074/1410.png", "/q/120220011030.png"}) {
+        auto png = s.client->Get(png_path);
+        ASSERT_TRUE(png) << png_path;
+        EXPECT_EQ(png->get_header_value("Content-Type"), "image/png");
+        EXPECT_EQ(png->body.substr(0, 8), "\x89PNG\r\n\x1a\n");
+        EXPECT_EQ(png->body.substr(16, 8), std::string("\0\0\1\0\0\0\1\0", 8));  // 256 x 256
+    }
+    for (const char* bad : {"/q/.jpg", "/q/124.jpg", "/tms/12/2074.jpg", "/q/1202200110301202200110301202201.jpg"}) {
+        auto answer = s.client->Get(bad);
+        ASSERT_TRUE(answer) << bad;
+        EXPECT_EQ(answer->status, 404) << bad;
+    }
+    server_options options = pattern_options();
+    options.no_cache = true;
+    running_server uncached(options);
+    EXPECT_EQ(uncached.client->Get("/12/2074/1410.jpg")->get_header_value("Cache-Control"), "no-store");
+}
+
 TEST(TileServer, TilesOutsideTheGridFollowThePatternAndBadAddressesAreRefused) {
     running_server s(pattern_options());
     auto negative = s.client->Get("/kh/v=109&src=app&x=-3&s=&y=-1&z=2&s=Gal");
@@ -98,7 +126,7 @@ TEST(TileServer, TilesOutsideTheGridFollowThePatternAndBadAddressesAreRefused) {
     EXPECT_LE(pattern_error(tile, -3, -1, 2), 12);
 
     for (const char* path : {"/31/0/0.jpg", "/kh/v=109&src=app&x=1&s=&y=1&z=2",
-                             "/kh?v=109&src=app&x=1&s=&y=1&z=2&s=Gal", "/2/1/1.png", "/a/b/c.jpg",
+                             "/kh?v=109&src=app&x=1&s=&y=1&z=2&s=Gal", "/2/1/1.gif", "/a/b/c.jpg",
                              "/kh/v=109&src=app&x=1&s=&y=1&z=2&s=Galx", "/2/99999999999999999/1.jpg",
                              "/kh/v=109&src=app&x=&s=&y=1&z=2&s=Gal"}) {
         auto answer = s.client->Get(path);
@@ -255,7 +283,7 @@ TEST(TileServerOptions, ParsesEveryOptionAndRefusesBadOnes) {
     std::string message;
     EXPECT_EQ(parse_options({"--bind", "0.0.0.0", "--port", "8080", "--tiles", "/t", "--quality",
                              "80", "--delay", "5", "--random-delay", "7", "--status", "503",
-                             "--hang", "--truncate", "--html", "--log", "-"},
+                             "--hang", "--truncate", "--html", "--log", "-", "--no-cache"},
                             options, message),
               parse_result::run);
     EXPECT_EQ(options.bind, "0.0.0.0");
@@ -266,7 +294,7 @@ TEST(TileServerOptions, ParsesEveryOptionAndRefusesBadOnes) {
     EXPECT_EQ(options.delay_ms, 5);
     EXPECT_EQ(options.random_delay_ms, 7);
     EXPECT_EQ(options.status, 503);
-    EXPECT_TRUE(options.hang && options.truncate && options.html_instead);
+    EXPECT_TRUE(options.hang && options.truncate && options.html_instead && options.no_cache);
     EXPECT_EQ(options.log_path, "-");
 
     server_options defaults;
@@ -283,6 +311,6 @@ TEST(TileServerOptions, ParsesEveryOptionAndRefusesBadOnes) {
     EXPECT_EQ(parse_options({"--pattern", "--help"}, options, message), parse_result::help);
     for (const char* option : {"--bind", "--port", "--demo", "--earth", "--pattern", "--tiles",
                                "--quality", "--delay", "--random-delay", "--status", "--hang",
-                               "--truncate", "--html", "--log", "--help"})
+                               "--truncate", "--html", "--log", "--no-cache", "--help"})
         EXPECT_NE(help_text().find(option), std::string::npos) << option;
 }

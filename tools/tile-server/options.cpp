@@ -22,7 +22,8 @@ std::string help_text() {
     return "Usage: lomtra-tileserver [OPTION]...\n"
            "Serves map tiles and the Lomtra-SAT information pages over HTTP.\n"
            "\n"
-           "Tile addresses: /kh/v=109&src=app&x=X&s=&y=Y&z=Z&s=Gal  and  /Z/X/Y.jpg\n"
+           "Tile addresses: /kh/v=109&src=app&x=X&s=&y=Y&z=Z&s=Gal, /Z/X/Y.jpg, /Z/X/Y.png,\n"
+           "  /tms/Z/X/Y.jpg (rows counted from the south) and /q/QUADKEY.jpg (or .png)\n"
            "Pages: /presentation.html /publicite1.html /publicite2.html\n"
            "\n"
            "  --bind ADDR        listen on ADDR (default 127.0.0.1)\n"
@@ -35,6 +36,7 @@ std::string help_text() {
            "                     world pixel, blue from tile and zoom, white lines every 256 px\n"
            "  --tiles DIR        tiles from DIR/{z}/{x}/{y}.jpg or .png\n"
            "  --quality Q        JPEG quality 1..100 of generated tiles (default 95)\n"
+           "  --no-cache         tiles may not be kept (no-store) instead of for a day\n"
            "\n"
            "Faults (tile requests only):\n"
            "  --delay MS         wait MS milliseconds before each answer\n"
@@ -89,6 +91,7 @@ parse_result parse_options(const std::vector<std::string>& words, server_options
         else if (word == "--truncate") options.truncate = true;
         else if (word == "--cut-short") options.cut_short = true;
         else if (word == "--html") options.html_instead = true;
+        else if (word == "--no-cache") options.no_cache = true;
         else if (word == "--log") ok = value(options.log_path);
         else {
             message = "unknown option '" + word + "' (see --help)";

@@ -28,6 +28,7 @@ struct server_options {
     bool cut_short = false;   // announce the whole tile, send half of it, then hang up
     bool html_instead = false;  // an HTML page instead of the image
     std::string log_path;     // one line per request served ("-" for standard output)
+    bool no_cache = false;    // tiles say "no-store" instead of a cache lifetime
 };
 
 enum class parse_result { run, help, error };

@@ -50,19 +50,62 @@ std::string not_found_page() {
 
 }  // namespace
 
-bool parse_tile_path(const std::string& path, std::int64_t& x, std::int64_t& y, int& zoom) {
+namespace {
+
+bool take_format(std::string_view& rest, tile_format& format) {
+    if (take(rest, ".jpg")) {
+        format = tile_format::jpeg;
+    } else if (take(rest, ".png")) {
+        format = tile_format::png;
+    } else {
+        return false;
+    }
+    return rest.empty();
+}
+
+// "/Z/X/Y" followed by the format; with `from_south` Y counts rows from the southern edge.
+bool take_xyz(std::string_view rest, bool from_south, tile_address& tile) {
+    std::int64_t z = 0;
+    if (!(take(rest, "/") && take_number(rest, false, z) && z <= max_zoom && take(rest, "/") &&
+          take_number(rest, true, tile.x) && take(rest, "/") && take_number(rest, true, tile.y) &&
+          take_format(rest, tile.format))) {
+        return false;
+    }
+    tile.zoom = static_cast<int>(z);
+    if (from_south) tile.y = (std::int64_t{1} << z) - 1 - tile.y;
+    return true;
+}
+
+// A quadkey: one digit 0..3 per zoom level, bit 0 for the column and bit 1 for the row.
+bool take_quadkey(std::string_view rest, tile_address& tile) {
+    tile = tile_address{};
+    while (!rest.empty() && rest[0] >= '0' && rest[0] <= '3') {
+        if (++tile.zoom > max_zoom) return false;
+        tile.x = tile.x * 2 + ((rest[0] - '0') & 1);
+        tile.y = tile.y * 2 + ((rest[0] - '0') >> 1);
+        rest.remove_prefix(1);
+    }
+    return tile.zoom > 0 && take_format(rest, tile.format);
+}
+
+}  // namespace
+
+bool parse_tile_path(const std::string& path, tile_address& tile) {
+    tile = tile_address{};
     std::int64_t z = 0, version = 0;
     std::string_view rest = path;
-    std::string_view xyz = path;
-    const bool kh = take(rest, "/kh/v=") && take_number(rest, false, version) && take(rest, "&src=app&x=") &&
-                    take_number(rest, true, x) && take(rest, "&s=&y=") && take_number(rest, true, y) &&
-                    take(rest, "&z=") && take_number(rest, false, z) && take(rest, "&s=Gal") && rest.empty();
-    const bool plain = !kh && take(xyz, "/") && take_number(xyz, false, z) && take(xyz, "/") &&
-                       take_number(xyz, true, x) && take(xyz, "/") && take_number(xyz, true, y) &&
-                       take(xyz, ".jpg") && xyz.empty();
-    if ((!kh && !plain) || z > max_zoom) return false;
-    zoom = static_cast<int>(z);
-    return true;
+    if (take(rest, "/kh/v=")) {
+        if (!(take_number(rest, false, version) && take(rest, "&src=app&x=") && take_number(rest, true, tile.x) &&
+              take(rest, "&s=&y=") && take_number(rest, true, tile.y) && take(rest, "&z=") &&
+              take_number(rest, false, z) && take(rest, "&s=Gal") && rest.empty() && z <= max_zoom)) {
+            return false;
+        }
+        tile.zoom = static_cast<int>(z);
+        return true;
+    }
+    if (take(rest, "/tms")) return take_xyz(rest, true, tile);
+    if (take(rest, "/q/")) return take_quadkey(rest, tile);
+    return take_xyz(rest, false, tile);
 }
 
 tile_server::tile_server(server_options options)
@@ -108,10 +151,13 @@ int tile_server::open(std::string& error) {
         log(request, response);
     });
     http_->Get(".*", [this](const httplib::Request& request, httplib::Response& response) {
-        std::int64_t x = 0, y = 0;
-        int zoom = 0;
-        if (parse_tile_path(request.path, x, y, zoom)) {
-            answer_tile(x, y, zoom, response);
+        tile_address tile;
+        if (parse_tile_path(request.path, tile)) {
+            {
+                std::lock_guard<std::mutex> lock(log_mutex_);
+                tile_user_agent_ = request.get_header_value("User-Agent");
+            }
+            answer_tile(tile, response);
             return;
         }
         std::string name = request.path.substr(1);
@@ -167,8 +213,12 @@ bool tile_server::wait_ms(int milliseconds) {
                                   [this] { return stopping_; });
 }
 
-void tile_server::answer_tile(std::int64_t x, std::int64_t y, int zoom,
-                              httplib::Response& response) {
+std::string tile_server::tile_user_agent() const {
+    std::lock_guard<std::mutex> lock(log_mutex_);
+    return tile_user_agent_;
+}
+
+void tile_server::answer_tile(const tile_address& tile, httplib::Response& response) {
     int delay = options_.delay_ms;
     if (options_.random_delay_ms > 0) {
         thread_local std::mt19937 random(std::random_device{}());
@@ -193,15 +243,16 @@ void tile_server::answer_tile(std::int64_t x, std::int64_t y, int zoom,
                              "text/html; charset=utf-8");
         return;
     }
-    tile_reply reply = source_(x, y, zoom);
+    tile_reply reply = source_(tile.x, tile.y, tile.zoom, tile.format);
     response.status = reply.status;
     if (reply.status != 200) {
         response.set_content(not_found_page(), "text/html; charset=utf-8");
         return;
     }
     if (options_.truncate) reply.body.resize(reply.body.size() / 2);
-    // A test run asks for the same tile again after a fault: never let a cache answer instead.
-    response.set_header("Cache-Control", "no-store");
+    // Tiles keep, as a public service's do; tests that ask for a tile again after a fault
+    // choose no_cache so that no cache can answer in the server's place.
+    response.set_header("Cache-Control", options_.no_cache ? "no-store" : "max-age=86400");
     if (options_.cut_short) {
         // The header promises every byte; the connection is closed after half of them, as
         // when a server or the network gives out in the middle of an answer.

@@ -20,6 +20,18 @@ struct Response;
 
 namespace tileserver {
 
+struct tile_address {
+    std::int64_t x = 0;
+    std::int64_t y = 0;  // counted from the northern edge, whatever the address's own count
+    int zoom = 0;
+    tile_format format = tile_format::jpeg;
+};
+
+// Parses a tile path of any form the server answers: /kh/v=N&src=app&x=X&s=&y=Y&z=Z&s=Gal,
+// /Z/X/Y.jpg (or .png), /tms/Z/X/Y.jpg (rows counted from the south) and /q/QUADKEY.jpg;
+// false when `path` is not a tile address.
+bool parse_tile_path(const std::string& path, tile_address& tile);
+
 class tile_server {
 public:
     explicit tile_server(server_options options);
@@ -39,9 +51,11 @@ public:
 
     int port() const { return port_; }
     std::string base_address() const;  // "http://ADDR:PORT"
+    // The User-Agent header of the last tile request ("" before the first).
+    std::string tile_user_agent() const;
 
 private:
-    void answer_tile(std::int64_t x, std::int64_t y, int zoom, httplib::Response& response);
+    void answer_tile(const tile_address& tile, httplib::Response& response);
     bool wait_ms(int milliseconds);  // false when stopping cut the wait short
     void log(const httplib::Request& request, const httplib::Response& response);
 
@@ -56,11 +70,9 @@ private:
     std::condition_variable stop_signal_;
     bool stopping_ = false;
 
-    std::mutex log_mutex_;
+    mutable std::mutex log_mutex_;
     std::FILE* log_file_ = nullptr;
+    std::string tile_user_agent_;
 };
-
-// Parses a tile path of either form; false when `path` is not a tile address.
-bool parse_tile_path(const std::string& path, std::int64_t& x, std::int64_t& y, int& zoom);
 
 }  // namespace tileserver

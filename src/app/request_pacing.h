@@ -1,0 +1,11 @@
+#pragma once
+// Polite requests: the tile requests of a run are spaced so that the tile server is asked for
+// no more than LOMTRA_SAT_MAX_RATE tiles a second (without that setting, no limit).
+
+namespace app {
+
+// Waits until 1/rate seconds have passed since the previous tile request, the window going on
+// painting meanwhile, then counts this request as sent. Returns at once without a rate.
+void pace_tile_request();
+
+}  // namespace app
