@@ -63,6 +63,7 @@ protected:
     static tileserver::server_options pattern_options() {
         tileserver::server_options options;
         options.source = tileserver::source_kind::pattern;
+        options.no_cache = true;  // a tile asked for again after a fault comes from the server
         return options;
     }
 
