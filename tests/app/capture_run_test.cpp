@@ -129,7 +129,7 @@ TEST_F(CaptureRun, ErrorPagesStillGiveACompleteRun) {
         ASSERT_TRUE(run_until([&] { return run_finished(); }, 60000)) << (html ? "html" : "404");
         EXPECT_EQ(output_files(".jpg").size(), 1u);
         EXPECT_EQ(output_files(".jgw").size(), 1u);
-        EXPECT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes.size(), 1u) << html << boxes.back().text;
         app::shut_down();
         started = false;
         fs::remove_all(platform::native_path("C:/Lomtra-SAT"));
