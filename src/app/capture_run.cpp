@@ -71,6 +71,11 @@ void capture_run::on_browser_event(int type) {
     }
 }
 
+// The one place that decides when a tile that keeps failing is put to the user.
+bool capture_run::patience_spent(clock::time_point now) const {
+    return now - request_.awaited_since >= settings_.patience.before_asking;
+}
+
 bool capture_run::awaiting_answer(clock::time_point now) const {
     return request_.out && now - request_.sent_at >= settings_.patience.no_answer;
 }
@@ -90,8 +95,7 @@ void capture_run::on_pass() {
     if (awaiting_answer(now)) {
         // The page that never ends is called off, so it cannot end during the wait.
         ui::gadget_set_state(GADGET_BROWSER, ui::BROWSER_STOP);
-        tile_failed("no answer within " + services::integer_to_text(settings_.patience.no_answer.count() / 1000) +
-                    " seconds");
+        tile_failed("no answer within " + seconds_text(settings_.patience.no_answer.count()));
         return;
     }
     if (state_ != run_state::page_finished || ui::gadget_get_attribute(GADGET_BROWSER, ui::BROWSER_BUSY) != 0) return;
@@ -113,11 +117,11 @@ void capture_run::capture_step() {
     // can fail the run.
     const bool priming = !request_.out;
     const capture_result captured = capture_tile();
-    if (!priming && !captured.rendered) {
+    if (!priming && captured.outcome == capture_outcome::not_rendered) {
         tile_failed(captured.failure);
         return;
     }
-    if (!priming && !captured.failure.empty()) {
+    if (!priming && captured.outcome == capture_outcome::failed) {
         stop(captured.failure);
         return;
     }
@@ -165,7 +169,7 @@ void capture_run::tile_failed(const std::string& reason) {
     const clock::time_point now = clock::now();
     request_.reason = reason.empty() ? "the page could not be loaded" : reason;
     ++request_.failures;
-    if (now - request_.awaited_since >= settings_.patience.before_asking) {
+    if (patience_spent(now)) {
         ask_whether_to_go_on();
         return;
     }

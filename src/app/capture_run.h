@@ -96,6 +96,7 @@ private:
     void back_to_idle(bool completed);
     void show_download_progress();
     bool awaiting_answer(clock::time_point now) const;
+    bool patience_spent(clock::time_point now) const;
 
     run_settings settings_;
     run_state state_ = run_state::idle;

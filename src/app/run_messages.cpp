@@ -15,9 +15,9 @@ std::string tile_text(const tile_position& tile, int zoom) {
            integer_to_text(zoom);
 }
 
-std::string seconds_text(int64_t ms) { return integer_to_text((ms + 999) / 1000) + " s"; }
-
 }  // namespace
+
+std::string seconds_text(int64_t ms) { return integer_to_text((ms + 999) / 1000) + " s"; }
 
 std::string tile_failure_text(const tile_failure& failure) {
     std::string text = "The tile " + tile_text(failure.tile, failure.zoom) + " did not arrive after " +

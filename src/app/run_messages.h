@@ -26,6 +26,9 @@ std::string tile_failure_text(const tile_failure& failure);
 std::string retry_status(const tile_failure& failure, int64_t wait_ms);
 std::string awaited_tile_status(const tile_position& tile, int zoom, int attempt);
 
+// A duration in whole seconds, rounded up: "30 s".
+std::string seconds_text(int64_t ms);
+
 // The reason the system gives for the last failed call (errno), or `otherwise` when it gave
 // none. Callers clear errno before the call they report on.
 std::string system_reason(const std::string& otherwise);

@@ -30,21 +30,21 @@ std::string save_diagnostic(int image, const char* name) {
 capture_result capture_tile() {
     imaging::register_jpeg_encoder();
     services::remove_file(full_capture_file);
-    capture_result result;
-    result.failure = render_panel();
-    result.rendered = result.failure.empty();
-    if (result.rendered) result.failure = cut_tile();
-    return result;
+    const capture_result rendered = render_panel();
+    if (rendered.outcome != capture_outcome::captured) return rendered;
+    std::string failure = cut_tile();
+    if (failure.empty()) return {capture_outcome::captured, ""};
+    return {capture_outcome::failed, std::move(failure)};
 }
 
-std::string render_panel() {
+capture_result render_panel() {
     GtkWidget* panel = ui::gadget_handle(GADGET_BROWSER);
     int width = 0;
     int height = 0;
     platform::client_size(panel, width, height);
     if (!imaging::create_image(capture_image, width, height, 24)) {
-        return "the page could not be captured: no memory for a picture of " + std::to_string(width) + " x " +
-               std::to_string(height) + " pixels";
+        return {capture_outcome::failed, "The page could not be captured: no memory for a picture of " +
+                                             std::to_string(width) + " x " + std::to_string(height) + " pixels."};
     }
     platform::device_context* dc = imaging::begin_drawing(imaging::image_target(capture_image));
     // Synchronous: the panel has painted itself into the image before the pass ends. A hidden
@@ -53,7 +53,8 @@ std::string render_panel() {
                                                       platform::PRF_CHECKVISIBLE | platform::PRF_CLIENT |
                                                           platform::PRF_ERASEBKGND | platform::PRF_CHILDREN);
     imaging::end_drawing();
-    return painted ? "" : "the page could not be rendered";
+    if (painted) return {capture_outcome::captured, ""};
+    return {capture_outcome::not_rendered, "the page could not be rendered"};
 }
 
 std::string cut_tile() {

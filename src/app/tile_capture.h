@@ -10,9 +10,15 @@ constexpr int tile_left = 10;     // where a tile page shows its image inside th
 constexpr int tile_top = 15;
 constexpr int tile_size = 256;
 
+enum class capture_outcome {
+    captured,      // image 1 holds the tile
+    not_rendered,  // the panel did not paint its page (the engine did not hand it over): try again
+    failed,        // memory or a diagnostic file failed: the run cannot go on
+};
+
 struct capture_result {
-    bool rendered = false;  // the panel painted itself into image 0
-    std::string failure;    // what went wrong (rendering, cutting, a diagnostic file), or empty
+    capture_outcome outcome = capture_outcome::failed;
+    std::string failure;  // what went wrong and why, unless captured
 };
 
 // Renders the panel into image 0 and cuts image 1 at (10, 15); writes the two diagnostic
@@ -20,8 +26,8 @@ struct capture_result {
 capture_result capture_tile();
 
 // The two halves of a capture, apart so that their costs can be measured apart.
-// Renders the panel's client area into image 0; the failure, or the empty text.
-std::string render_panel();
+// Renders the panel's client area into image 0.
+capture_result render_panel();
 // Writes image 0 to "c:\Screenshot.jpg", cuts the tile into image 1 and writes "C:/essai.jpg";
 // the failure, or the empty text.
 std::string cut_tile();
