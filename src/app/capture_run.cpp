@@ -7,7 +7,6 @@
 #include "app/output_files.h"
 #include "app/preview_and_mosaic.h"
 #include "app/preview_layout.h"
-#include "app/request_pacing.h"
 #include "app/run_messages.h"
 #include "app/tile_capture.h"
 #include "imaging/image_files.h"
@@ -49,6 +48,7 @@ void capture_run::reset(run_settings settings) {
     plan_ = run_plan{};
     capture_count_ = 0;
     request_ = tile_request{};
+    pacer_ = request_pacer{};
     files_ = temporary_files{};
     drive_lock_.unlock();
 }
@@ -65,7 +65,10 @@ tile_position capture_run::next_tile() const { return walk_tile(plan_.grid, std:
 void capture_run::on_browser_event(int type) {
     if (!request_.out || (state_ != run_state::page_requested && state_ != run_state::page_finished)) return;
     if (type == ui::BROWSER_EVENT_LOAD_FAILED) {
-        tile_failed(ui::browser_panel_failure(GADGET_BROWSER));
+        // An event of an earlier load (one that failed before this tile was asked for) finds
+        // the panel's failure cleared by the new request: it says nothing of this tile.
+        const std::string failure = ui::browser_panel_failure(GADGET_BROWSER);
+        if (!failure.empty()) tile_failed(failure);
     } else if (type == ui::BROWSER_EVENT_DOWNLOAD_END) {
         state_ = run_state::page_finished;
     }
@@ -155,7 +158,7 @@ void capture_run::request_tile(int64_t k) {
 }
 
 void capture_run::send_request() {
-    pace_tile_request();
+    pacer_.pace();
     request_.out = true;
     request_.sent_at = clock::now();
     ++request_.attempts;

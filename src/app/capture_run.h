@@ -11,6 +11,7 @@
 #include <string>
 
 #include "app/area.h"
+#include "app/request_pacing.h"
 #include "app/run_messages.h"
 #include "app/run_settings.h"
 #include "app/temporary_files.h"
@@ -103,6 +104,7 @@ private:
     run_plan plan_;
     int64_t capture_count_ = 0;
     tile_request request_;
+    request_pacer pacer_;  // spans runs: the server is spared between runs as within one
     temporary_files files_;
     platform::file_lock drive_lock_;
 };

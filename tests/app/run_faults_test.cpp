@@ -171,6 +171,9 @@ TEST_F(RunFaults, AFullDriveCStopsTheRunWithAnErrorAndWritesNoOutput) {
 }
 
 TEST_F(RunFaults, TooLittleMemoryRefusesTheRunOrStopsItWithAnErrorAndNoOutput) {
+#ifdef __SANITIZE_ADDRESS__
+    GTEST_SKIP() << "the address sanitizer's own memory counts against the limit; the normal build runs this";
+#endif
     start_server();
     ASSERT_TRUE(start({"nofile", "48.8", "48.9", "2.3", "2.4"}));
     move_trackbar(app::GADGET_ZOOM, 14);  // a canvas of 1536 x 2048 pixels: 9 MB

@@ -45,6 +45,7 @@ int main(int argc, char** argv) {
     install_quiet_image_viewer(*sandbox);
     setenv("GDK_SCALE", "1", 1);
     setenv("NO_AT_BRIDGE", "1", 1);  // no accessibility bus in a test session
+    setenv("MESA_SHADER_CACHE_DISABLE", "true", 1);  // the engine's GPU helper writes no cache
 
     testing::InitGoogleTest(&argc, argv);
     const int result = RUN_ALL_TESTS();
