@@ -158,6 +158,9 @@ TEST_F(RunFaults, AFullDriveCStopsTheRunWithAnErrorAndWritesNoOutput) {
     const std::string root = test_support::drive_c_root();
     fs::create_directories(root);
     ASSERT_EQ(mount("lomtra-test", root.c_str(), "tmpfs", 0, "size=640k"), 0) << std::strerror(errno);
+    // Unmounted when the test ends, so that the test process can remove its folders.
+    const std::unique_ptr<const std::string, void (*)(const std::string*)> unmount(
+        &root, [](const std::string* mounted) { umount2(mounted->c_str(), MNT_DETACH); });
     start_server();
     start_run(paris, 14);  // 48 tiles of about 40 KB: the drive fills after a few
     ASSERT_TRUE(run_until([&] { return run_finished(); }, 60000));
