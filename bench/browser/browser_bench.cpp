@@ -1,11 +1,10 @@
 // How fast a browser panel takes a tile from the local tile server, the way the capture loop
 // drives it: set its address, wait for the download-end event, wait until the busy attribute
-// reads 0, print the panel into a device context.
+// reads 0, render the panel into the capture pixels.
 // Run under a display (xvfb-run -a bench/bench_browser [tiles]).
 //
 // Reference: the same tiles fetched over HTTP and decoded directly, in this process, which is
 // the floor that network, server and JPEG decoding put under any browser.
-#include <gtk/gtk.h>
 #include <httplib.h>
 
 #include <chrono>
@@ -16,9 +15,7 @@
 #include "jpeg_memory.h"
 #include "pattern.h"
 #include "platform/bitmap.h"
-#include "platform/device_context.h"
-#include "platform/gtk_session.h"
-#include "platform/print_window.h"
+#include "platform/gui.h"
 #include "tile_server.h"
 #include "ui/browser_panel.h"
 #include "ui/events.h"
@@ -61,7 +58,7 @@ bool wait_until_not_busy() {
 
 int main(int argc, char** argv) {
     const int tiles = argc > 1 ? std::atoi(argv[1]) : 100;
-    if (tiles <= 0 || !platform::ensure_gtk()) {
+    if (tiles <= 0 || !platform::open_display()) {
         std::fprintf(stderr, "usage: bench_browser [tiles] (needs a display)\n");
         return 2;
     }
@@ -87,12 +84,10 @@ int main(int argc, char** argv) {
     const double reference_ms = ms_since(start) / tiles;
 
     ui::window_open(0, 0, 0, 1024, 710, "bench_browser", 0xCA0001);
-    GtkWidget* panel = ui::browser_panel_create(1, 0, 0, 500, 400, "");
+    platform::control* panel = ui::browser_panel_create(1, 0, 0, 500, 400, "");
     if (!panel) return 1;
 
-    platform::bitmap* capture = platform::create_section_bitmap(500, 400, 24);
-    platform::device_context* dc = platform::create_memory_dc();
-    platform::select_bitmap(dc, capture);
+    const platform::bitmap_handle capture(platform::create_section_bitmap(500, 400, 24));
 
     double to_finished = 0, to_idle = 0, rendering = 0;
     int failures = 0, stale = 0;
@@ -106,7 +101,7 @@ int main(int argc, char** argv) {
         if (!wait_until_not_busy()) ++failures;
         to_idle += ms_since(idle);
         const auto render = clock_type::now();
-        if (!platform::print_window(panel, dc, 0x1D)) ++failures;
+        if (!platform::render_control(panel, *capture)) ++failures;
         rendering += ms_since(render);
         // A render that still shows the previous tile would be a wrong capture, not a slow one.
         const tileserver::rgb want =
@@ -123,13 +118,10 @@ int main(int argc, char** argv) {
     std::printf("  mean navigate -> end -> not busy -> render %8.2f ms\n", mean_ms);
     std::printf("    navigate -> download end                 %8.2f ms\n", to_finished / tiles);
     std::printf("    download end -> not busy                 %8.2f ms\n", to_idle / tiles);
-    std::printf("    print into the device context            %8.2f ms\n", rendering / tiles);
+    std::printf("    render into the capture pixels           %8.2f ms\n", rendering / tiles);
     std::printf("  reference (HTTP fetch + JPEG decode)       %8.2f ms\n", reference_ms);
     std::printf("  ratio browser / reference                  %8.1f\n", mean_ms / reference_ms);
 
-    platform::select_bitmap(dc, nullptr);
-    platform::delete_dc(dc);
-    platform::delete_bitmap(capture);
     ui::windows_close_all();
     return failures == 0 && stale == 0 ? 0 : 1;
 }

@@ -1,7 +1,8 @@
 // A complete capture run of 140 tiles (lat 48.8..48.9, lon 2.3..2.4 at zoom 15) against the
 // local tile server, the way a person starts one: the program's own window and main loop, START
 // and Yes. Then the same tiles once more through the capture step's parts, each timed apart,
-// and the assembly of the mosaic from the tile files.
+// and the assembly of the mosaic from the tile files, with the resampling of the mosaic and
+// the decoding of the tile files timed apart.
 // Run under a display: xvfb-run -a -s "-screen 0 1280x1024x24" build/bench/bench_capture
 //
 // Reference: GDAL's gdal_translate reading the same area at the same zoom from the plain XYZ
@@ -21,6 +22,7 @@
 #include <vector>
 
 #include "app/capture_run.h"
+#include "app/georeferenced_cut.h"
 #include "app/main_loop.h"
 #include "app/main_window.h"
 #include "app/output_files.h"
@@ -33,8 +35,7 @@
 #include "imaging/image_files.h"
 #include "imaging/image_store.h"
 #include "imaging/jpeg_codec.h"
-#include "platform/gtk_session.h"
-#include "platform/message_dialog_testing.h"
+#include "support/toolkit.h"
 #include "services/files.h"
 #include "tile_server.h"
 #include "ui/browser_panel.h"
@@ -68,14 +69,14 @@ bool run_until(Condition done) {
 
 // The whole run as a person starts it: START, Yes, until the button reads "START" again.
 double timed_run(int& boxes_seen) {
-    platform::set_message_dialog_responder([&](const platform::message_dialog_request& box) {
+    platform::set_dialog_responder([&](const platform::dialog_request& box) {
         ++boxes_seen;
-        return box.title == "Download?" ? 6 : 1;
+        return box.spec.title == "Download?" ? platform::dialog_answer::yes : platform::dialog_answer::ok;
     });
-    gtk_range_set_value(GTK_RANGE(ui::gadget_handle(app::GADGET_ZOOM)), zoom);
-    gtk_range_set_value(GTK_RANGE(ui::gadget_handle(app::GADGET_COMPRESSION)), compression);
+    gtk_range_set_value(GTK_RANGE(test_support::widget(ui::gadget_handle(app::GADGET_ZOOM))), zoom);
+    gtk_range_set_value(GTK_RANGE(test_support::widget(ui::gadget_handle(app::GADGET_COMPRESSION))), compression);
     const auto start = clock_type::now();
-    gtk_button_clicked(GTK_BUTTON(ui::gadget_handle(app::GADGET_START)));
+    gtk_button_clicked(GTK_BUTTON(test_support::widget(ui::gadget_handle(app::GADGET_START))));
     const bool began = run_until([] { return app::program.run.active(); });
     const bool ended = began && run_until([] { return !app::program.run.active(); });
     return ended ? ms_since(start) : -1.0;
@@ -100,10 +101,18 @@ struct step_parts {
     double page = 0, settle = 0, render = 0, encodes = 0, preview = 0;
 };
 
+struct assembly_times {
+    double assembly = 0;    // the whole assembly: tiles decoded and drawn, then the mosaic made
+    double resampling = 0;  // making the mosaic from the canvas, alone
+    double decoding = 0;    // decoding the tile files, alone
+};
+
 // The same walk once more, each part of a capture step timed on its own: the capture of the
 // priming page (number 0) and of tiles 1 to P, as the capture loop does them.
-bool timed_parts(step_parts& sum, int64_t& steps, double& assembly_ms) {
-    const app::tile_grid grid = app::compute_grid({lat_min, lat_max, lon_min, lon_max}, zoom);
+bool timed_parts(step_parts& sum, int64_t& steps, assembly_times& times) {
+    app::program.bounds = {lat_min, lat_max, lon_min, lon_max};
+    app::program.zoom = zoom;
+    const app::tile_grid grid = app::compute_grid(app::program.bounds, zoom);
     const int64_t tiles = app::tile_count(grid);
     app::temporary_files files;
     imaging::register_jpeg_encoder();
@@ -137,11 +146,25 @@ bool timed_parts(step_parts& sum, int64_t& steps, double& assembly_ms) {
         }
     }
     steps = tiles + 1;
-    const auto at = clock_type::now();
-    const bool assembled = app::assemble_mosaic(grid, files).empty();
-    assembly_ms = ms_since(at);
+    // Decoding the tile files alone, as the assembly decodes them (the files stay for it).
+    auto at = clock_type::now();
+    constexpr int decoded_tile = 5;
+    for (int64_t k = 1; k <= tiles; ++k) {
+        imaging::load_image(decoded_tile, app::tile_file_name(k));
+        imaging::free_image(decoded_tile);
+    }
+    times.decoding = ms_since(at);
+    // The assembly as assemble_mosaic does it, its two halves timed apart.
+    at = clock_type::now();
+    bool assembled = app::draw_mosaic_canvas(grid, files).empty();
+    const auto drawn = clock_type::now();
+    assembled = assembled && app::cut_mosaic(app::mosaic_canvas_image, app::mosaic_image, grid,
+                                             app::program.bounds, zoom);
+    times.resampling = ms_since(drawn);
+    times.assembly = ms_since(at);
     files.remove_all();
     imaging::free_image(app::mosaic_image);
+    imaging::free_image(app::mosaic_canvas_image);
     return assembled;
 }
 
@@ -187,7 +210,7 @@ double gdal_reference(const std::string& base_address, const std::filesystem::pa
 }  // namespace
 
 int main() {
-    if (!platform::ensure_gtk()) {
+    if (!platform::open_display()) {
         std::fprintf(stderr, "bench_capture needs a display (xvfb-run -a)\n");
         return 2;
     }
@@ -227,10 +250,10 @@ int main() {
 
     step_parts parts;
     int64_t steps = 0;
-    double assembly_ms = 0;
-    const bool parts_ok = timed_parts(parts, steps, assembly_ms);
+    assembly_times assembly;
+    const bool parts_ok = timed_parts(parts, steps, assembly);
     app::shut_down();
-    platform::set_message_dialog_responder({});
+    platform::set_dialog_responder({});
 
     const app::rectangle cut = app::mosaic_cut(app::compute_grid({lat_min, lat_max, lon_min, lon_max}, zoom));
     std::string gdal_size = "?";
@@ -254,7 +277,12 @@ int main() {
     std::printf("    render the panel                         %9.2f ms\n", parts.render / n);
     std::printf("    the three JPEG encodes                   %9.2f ms\n", parts.encodes / n);
     std::printf("    preview update                           %9.2f ms\n", parts.preview / (n - 1));
-    std::printf("  assembly of the mosaic                     %9.0f ms\n", assembly_ms);
+    std::printf("  assembly of the mosaic                     %9.0f ms\n", assembly.assembly);
+    std::printf("    of which the resampling to the area      %9.0f ms (%d x %d pixels)\n", assembly.resampling,
+                cut.width, cut.height);
+    std::printf("  decoding the %lld tile files alone           %9.0f ms\n", static_cast<long long>(tiles),
+                assembly.decoding);
+    std::printf("  ratio resampling / tile decoding           %9.2f\n", assembly.resampling / assembly.decoding);
     if (gdal_ms > 0) {
         std::printf("  reference: gdal_translate, same area, XYZ  %9.0f ms\n", gdal_ms);
         std::printf("    image sizes: lomtra-sat %d x %d, gdal_translate %s\n", cut.width, cut.height,

@@ -207,7 +207,7 @@ void capture_run::show_download_progress() {
 }
 
 void capture_run::finish() {
-    std::string failure = assemble_mosaic(plan_.grid, files_);
+    std::string failure = assemble_mosaic(plan_.grid, plan_.bounds, plan_.zoom, files_);
     output_outcome written;
     if (failure.empty()) {
         written = write_output(plan_.bounds, plan_.compression, settings_.clock);

@@ -4,7 +4,7 @@
 #include "services/settings.h"
 #include "services/text.h"
 #include "ui/browser_panel.h"
-#include "ui/controls.h"
+#include "ui/standard_gadgets.h"
 #include "ui/gadgets.h"
 #include "ui/image_control.h"
 #include "ui/windows.h"
@@ -18,19 +18,20 @@ namespace {
 constexpr char window_title[] = "Lomtra-Systems / Kestrom";
 // Title bar, system menu and minimise box, centred on the screen: no sizing border and no
 // maximise box, since the layout is fixed.
-constexpr uint32_t main_window_flags = 0xCA0001;
+constexpr uint32_t main_window_flags =
+    ui::WINDOW_TITLE_BAR | ui::WINDOW_CLOSE_BOX | ui::WINDOW_MINIMISE_BOX | ui::WINDOW_CENTRE_ON_SCREEN;
 
 const int window_colour = ui::rgb(212, 208, 200);
 const int field_colour = ui::rgb(212, 255, 200);
 
 void create_bound_field(int gadget, int x, int y, double bound) {
     ui::string_field_create(gadget, x, y, 120, 20, services::real_to_text(bound, 6));
-    ui::gadget_set_colour(gadget, 2, field_colour);
+    ui::gadget_set_colour(gadget, ui::COLOUR_BACKGROUND, field_colour);
 }
 
 void create_label(int gadget, int x, int y, int width, const char* text) {
     ui::text_create(gadget, x, y, width, 20, text, ui::TEXT_CENTRE);
-    ui::gadget_set_colour(gadget, 2, window_colour);
+    ui::gadget_set_colour(gadget, ui::COLOUR_BACKGROUND, window_colour);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 #pragma once
-// The program's one window and its nineteen controls, addressed by gadget number.
+// The program's one window and its nineteen gadgets, addressed by number.
 #include <string>
 
 #include "app/area.h"

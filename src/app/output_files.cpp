@@ -17,6 +17,7 @@ namespace {
 
 constexpr services::file_number world_file_number = 12;
 constexpr services::file_number projection_file_number = 13;
+constexpr services::file_number auxiliary_file_number = 14;
 
 // Writes the lines through a numbered file and checks that every byte reached the disk: the
 // buffered writes themselves cannot tell (a full disk shows only when the buffer is flushed).
@@ -70,16 +71,23 @@ output_outcome write_output(const area& bounds, int compression, const std::func
     const std::string image_name = base + ".jpg";
     const std::string world_name = base + ".jgw";
     const std::string projection_name = base + ".prj";
+    const std::string auxiliary_name = image_name + ".aux.xml";
 
     std::string failed;
     errno = 0;
     if (!imaging::save_image(mosaic_image, image_name, imaging::jpeg_encoder, compression)) {
-        failed = file_failure("The mosaic", image_name, system_reason("the image could not be encoded"));
+        // The codec's own words say why when it has them (a full disk, a folder that may not be
+        // written to).
+        const std::string codec_reason = imaging::last_image_file_error();
+        failed = file_failure("The mosaic", image_name,
+                              codec_reason.empty() ? system_reason("the image could not be encoded") : codec_reason);
     } else if (!write_text_file(world_file_number, world_name, world_file_lines(bounds, width, height))) {
         failed = file_failure("The world file", world_name, system_reason("it could not be created"));
     } else if (!write_text_file(projection_file_number, projection_name,
                                 std::array<std::string_view, 1>{projection_line})) {
         failed = file_failure("The projection file", projection_name, system_reason("it could not be created"));
+    } else if (!write_text_file(auxiliary_file_number, auxiliary_name, auxiliary_file_lines)) {
+        failed = file_failure("The GDAL auxiliary file", auxiliary_name, system_reason("it could not be created"));
     }
     if (failed.empty()) return {image_name, ""};
     // A half-written result would look like a finished one in the folder: none of it stays.

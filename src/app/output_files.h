@@ -1,7 +1,7 @@
 #pragma once
 // The result of a run: the mosaic JPEG named after the date and time in "C:/Lomtra-SAT", its
-// world file and its projection file. A name already taken by an earlier result gets "-2",
-// "-3", ... before the extensions, so no result ever replaces another.
+// world file, its projection file and its GDAL auxiliary file. A name already taken by an
+// earlier result gets "-2", "-3", ... before the extensions, so no result ever replaces another.
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -14,14 +14,14 @@ namespace app {
 constexpr char output_folder[] = "C:/Lomtra-SAT";
 
 // Every file of one result, the mosaic first: a name is free only when it is free for all.
-constexpr std::array<const char*, 3> output_extensions = {".jpg", ".jgw", ".prj"};
+constexpr std::array<const char*, 4> output_extensions = {".jpg", ".jgw", ".prj", ".jpg.aux.xml"};
 
 struct output_outcome {
     std::string image;    // the mosaic JPEG written, on success
     std::string failure;  // what could not be written and why, on failure
 };
 
-// Writes the three output files of the mosaic image (`bounds` and `compression` as read at
+// Writes the four output files of the mosaic image (`bounds` and `compression` as read at
 // START), named after `clock`. On failure removes whatever of the result it had written and
 // says what failed; nothing is opened either way.
 output_outcome write_output(const area& bounds, int compression, const std::function<int64_t()>& clock);

@@ -1,12 +1,12 @@
 #include "app/preview_and_mosaic.h"
 
+#include "app/georeferenced_cut.h"
 #include "app/main_window.h"
 #include "app/preview_layout.h"
 #include "app/run_messages.h"
 #include "imaging/drawing.h"
 #include "imaging/image_files.h"
 #include "imaging/image_store.h"
-#include "imaging/regions.h"
 #include "imaging/scaling.h"
 #include "services/files.h"
 #include "services/text.h"
@@ -60,7 +60,19 @@ int64_t mosaic_memory(const tile_grid& grid) {
     return bytes(canvas_width, canvas_height) + bytes(cut.width, cut.height);
 }
 
-std::string assemble_mosaic(const tile_grid& grid, temporary_files& files) {
+std::string assemble_mosaic(const tile_grid& grid, const area& bounds, int zoom, temporary_files& files) {
+    const std::string drawn = draw_mosaic_canvas(grid, files);
+    if (!drawn.empty()) return drawn;
+    const bool cut_made = cut_mosaic(mosaic_canvas_image, mosaic_image, grid, bounds, zoom);
+    // The canvas is not needed once the mosaic is made; its memory goes back at once.
+    imaging::free_image(mosaic_canvas_image);
+    if (cut_made) return "";
+    const rectangle cut = mosaic_cut(grid);
+    return "The mosaic of " + pixels_text(cut.width, cut.height) + " (" +
+           size_text(int64_t{cut.width} * cut.height * 3) + ") could not be made from its canvas: not enough memory.";
+}
+
+std::string draw_mosaic_canvas(const tile_grid& grid, temporary_files& files) {
     // Whatever happens below, the mosaic image never shows an earlier run's mosaic.
     imaging::free_image(mosaic_image);
     imaging::free_image(mosaic_canvas_image);
@@ -98,14 +110,7 @@ std::string assemble_mosaic(const tile_grid& grid, temporary_files& files) {
         ui::gadget_set_state(GADGET_PROGRESS, done);
     }
     imaging::end_drawing();
-    const rectangle cut = mosaic_cut(grid);
-    const bool cut_made =
-        imaging::copy_region(mosaic_canvas_image, mosaic_image, cut.left, cut.top, cut.width, cut.height) != 0;
-    // The canvas is not needed once the cut is made; its memory goes back at once.
-    imaging::free_image(mosaic_canvas_image);
-    if (cut_made) return "";
-    return "The mosaic of " + pixels_text(cut.width, cut.height) + " (" +
-           size_text(int64_t{cut.width} * cut.height * 3) + ") could not be cut from its canvas: not enough memory.";
+    return "";
 }
 
 void clear_preview(bool keep_file) {

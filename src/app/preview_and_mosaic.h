@@ -20,11 +20,14 @@ constexpr int assembly_tile_image = 3;
 // preview. A tile that cannot be loaded leaves its cell as it was.
 void update_preview(const tile_grid& grid, int64_t k);
 
-// Draws tile files 1 to P onto the canvas (deleting each once drawn) and cuts the area out of
-// it into the mosaic image. Returns the empty text, or what failed and why (a canvas or cut
-// that cannot be allocated, a tile file that cannot be loaded back); the mosaic image is then
-// left empty, never holding an earlier run's mosaic.
-std::string assemble_mosaic(const tile_grid& grid, temporary_files& files);
+// Draws tile files 1 to P onto the canvas (deleting each once drawn) and makes the mosaic image
+// from it: `bounds` at `zoom`, each pixel showing the ground where the world file places it. Returns the
+// empty text, or what failed and why (a canvas or mosaic that cannot be allocated, a tile file
+// that cannot be loaded back); the mosaic image is then left empty, never holding an earlier
+// run's mosaic.
+std::string assemble_mosaic(const tile_grid& grid, const area& bounds, int zoom, temporary_files& files);
+// The first half of the assembly, alone: the tiles onto the canvas image. Same result text.
+std::string draw_mosaic_canvas(const tile_grid& grid, temporary_files& files);
 
 // Bytes the assembly of the grid's mosaic holds at its peak: the canvas and the cut.
 int64_t mosaic_memory(const tile_grid& grid);

@@ -12,9 +12,6 @@
 namespace app {
 namespace {
 
-constexpr unsigned yes_no_box = 4;
-constexpr int answer_yes = 6;
-
 double read_bound(int field) { return services::text_to_real(ui::gadget_get_text(field)); }
 
 void refuse_run() {
@@ -49,7 +46,7 @@ void start_handler() {
     if (!program.run.claim_drive() && refused_by(drive_in_use())) return;
 
     const std::string question = confirmation_text(tile_count(program.grid));
-    if (ui::message_box("Download?", question, yes_no_box) != answer_yes) {
+    if (ui::message_box("Download?", question, ui::MESSAGE_BOX_YES_NO) != ui::ANSWER_YES) {
         refuse_run();
         return;
     }

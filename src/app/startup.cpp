@@ -54,7 +54,7 @@ bool apply_settings() {
     return false;
 }
 
-// Releases users before what they use: controls and windows, then files, then images.
+// Releases users before what they use: gadgets and windows, then files, then images.
 void shut_down() {
     ui::windows_close_all();
     services::close_all_files();

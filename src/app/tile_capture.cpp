@@ -10,7 +10,7 @@
 #include "imaging/jpeg_codec.h"
 #include "imaging/regions.h"
 #include "services/files.h"
-#include "platform/print_window.h"
+#include "platform/gui.h"
 #include "ui/gadgets.h"
 
 namespace app {
@@ -38,21 +38,18 @@ capture_result capture_tile() {
 }
 
 capture_result render_panel() {
-    GtkWidget* panel = ui::gadget_handle(GADGET_BROWSER);
+    platform::control* panel = ui::gadget_handle(GADGET_BROWSER);
     int width = 0;
     int height = 0;
-    platform::client_size(panel, width, height);
+    platform::control_size(panel, width, height);
     if (!imaging::create_image(capture_image, width, height, 24)) {
         return {capture_outcome::failed, "The page could not be captured: no memory for a picture of " +
                                              std::to_string(width) + " x " + std::to_string(height) + " pixels."};
     }
-    platform::device_context* dc = imaging::begin_drawing(imaging::image_target(capture_image));
     // Synchronous: the panel has painted itself into the image before the pass ends. A hidden
     // panel paints nothing, and a page the engine did not hand over in time is not a tile.
-    const bool painted = dc && platform::print_window(panel, dc,
-                                                      platform::PRF_CHECKVISIBLE | platform::PRF_CLIENT |
-                                                          platform::PRF_ERASEBKGND | platform::PRF_CHILDREN);
-    imaging::end_drawing();
+    const imaging::drawing_pass pass(capture_image);
+    const bool painted = pass.pixels() && platform::render_control(panel, *pass.pixels());
     if (painted) return {capture_outcome::captured, ""};
     return {capture_outcome::not_rendered, "the page could not be rendered"};
 }

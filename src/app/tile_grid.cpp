@@ -30,18 +30,19 @@ double latitude_used(double latitude) {
     return (latitude >= -90.0 && latitude <= 90.0) ? latitude : 90.0 - latitude;
 }
 
-// Pixel position of a longitude along the world's width (a / d).
+// Pixel position of a longitude along the world's width: degrees east of the antimeridian over
+// degrees per pixel (divided in this order, so the rounding is always the same).
 double world_x(double longitude, double world) {
-    const double a = longitude + 180.0;
-    const double d = 360.0 / world;
-    return a / d;
+    const double degrees_from_west = longitude + 180.0;
+    const double degrees_per_pixel = 360.0 / world;
+    return degrees_from_west / degrees_per_pixel;
 }
 
-// Pixel position of a latitude along the world's height, northern edge 0 (v).
+// Pixel position of a latitude along the world's height, northern edge 0.
 double world_y(double latitude, double world) {
-    const double r = latitude_used(latitude) * pi / 180.0;
-    const double m = 0.5 * std::log((1.0 + std::sin(r)) / (1.0 - std::sin(r)));
-    return ((1.0 - m / pi) / 2.0) * world;
+    const double radians = latitude_used(latitude) * pi / 180.0;
+    const double mercator = 0.5 * std::log((1.0 + std::sin(radians)) / (1.0 - std::sin(radians)));
+    return ((1.0 - mercator / pi) / 2.0) * world;
 }
 
 int32_t span(int32_t high, int32_t low) {
@@ -50,6 +51,9 @@ int32_t span(int32_t high, int32_t low) {
 
 }  // namespace
 
+double world_pixel_x(double longitude, int zoom) { return world_x(longitude, world_size(zoom)); }
+double world_pixel_y(double latitude, int zoom) { return world_y(latitude, world_size(zoom)); }
+
 projected_corner project_corner(double latitude, double longitude, int zoom) {
     const double world = world_size(zoom);
     projected_corner corner;
@@ -57,9 +61,9 @@ projected_corner project_corner(double latitude, double longitude, int zoom) {
     const int32_t px = truncate(x);
     corner.column = px / 256;
     corner.x_offset = truncate((x / 256.0 - corner.column) * 256.0);
-    const double v = world_y(latitude, world);
-    corner.row = truncate(v) / 256;
-    corner.y_offset = truncate((v / 256.0 - corner.row) * 256.0);
+    const double y = world_y(latitude, world);
+    corner.row = truncate(y) / 256;
+    corner.y_offset = truncate((y / 256.0 - corner.row) * 256.0);
     return corner;
 }
 

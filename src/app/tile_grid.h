@@ -30,6 +30,11 @@ struct tile_grid {
     int32_t south_offset = 0;  // pixel row of lat_min inside its tile
 };
 
+// Where a longitude and a latitude lie on the world grid of `zoom`, in pixels (x from longitude
+// -180, y from the grid's northern edge; pixel k covers [k, k + 1)), unrounded.
+double world_pixel_x(double longitude, int zoom);
+double world_pixel_y(double latitude, int zoom);
+
 // Projects (latitude, longitude) at `zoom`. Latitudes beyond +-90 are folded as 90 - latitude.
 projected_corner project_corner(double latitude, double longitude, int zoom);
 

@@ -11,6 +11,14 @@ const std::string_view projection_line =
     "GEOGCS[\"Geographic Coordinate System\",DATUM[\"D_WGS84\",SPHEROID[\"WGS84\",6378137,298.257223560493]],"
     "PRIMEM[\"Greenwich\",0],UNIT[\"Degree\",0.017453292519943295]]";
 
+const std::array<std::string_view, 3> auxiliary_file_lines = {
+    "<PAMDataset>",
+    "  <SRS dataAxisToSRSAxisMapping=\"2,1\">GEOGCS[\"WGS 84\",DATUM[\"WGS_1984\",SPHEROID[\"WGS 84\",6378137,"
+    "298.257223563,AUTHORITY[\"EPSG\",\"7030\"]],AUTHORITY[\"EPSG\",\"6326\"]],PRIMEM[\"Greenwich\",0,"
+    "AUTHORITY[\"EPSG\",\"8901\"]],UNIT[\"degree\",0.0174532925199433,AUTHORITY[\"EPSG\",\"9122\"]],"
+    "AXIS[\"Latitude\",NORTH],AXIS[\"Longitude\",EAST],AUTHORITY[\"EPSG\",\"4326\"]]</SRS>",
+    "</PAMDataset>"};
+
 std::string shifted_point_text(double v, std::string_view prefix) {
     std::string digits = services::real_to_text(v);
     const int64_t integer_digits = services::text_length(services::text_field(digits, 0, "."));

@@ -1,4 +1,6 @@
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <cstdio>
 #include <memory>
 #include <new>
@@ -9,10 +11,6 @@
 namespace imaging {
 
 namespace {
-
-struct file_closer {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
 
 void put16(std::uint8_t* p, std::uint32_t v) {
     p[0] = static_cast<std::uint8_t>(v);
@@ -40,8 +38,11 @@ int write_bmp(const std::string& path, const std::uint8_t* pixels, int width, in
     put16(header + 28, 24);
     put32(header + 34, static_cast<std::uint32_t>(image_size));
 
-    std::unique_ptr<std::FILE, file_closer> file(std::fopen(path.c_str(), "wb"));
-    if (!file) return 0;
+    platform::file_handle file(std::fopen(path.c_str(), "wb"));
+    if (!file) {
+        report_image_file_error(std::strerror(errno));
+        return 0;
+    }
     bool written = std::fwrite(header, 1, sizeof header, file.get()) == sizeof header;
 
     const bool bottom_up = (row_flags & rows_bottom_up) != 0;

@@ -11,10 +11,6 @@ bool alpha_available = false;
 drawing_context* current = nullptr;
 
 void release_pass(drawing_context* pass) {
-    if (!pass) return;
-    platform::select_bitmap(pass->dc, nullptr);
-    platform::delete_dc(pass->dc);
-    platform::set_batch_limit(pass->saved_batch_limit);
     if (current == pass) current = nullptr;
     delete pass;
 }
@@ -29,34 +25,23 @@ drawing_context* image_target(image_number number) {
     const image_record* record = find_image(number);
     if (!record || !record->bitmap->bits) return nullptr;
     if (current) release_pass(current);  // a pass left open is closed rather than leaked
-    platform::device_context* dc = platform::create_memory_dc();
-    if (!dc) return nullptr;
     auto* pass = new (std::nothrow) drawing_context;
-    if (!pass) {
-        platform::delete_dc(dc);
-        return nullptr;
-    }
+    if (!pass) return nullptr;
     current = pass;
-    // Drawing through the context must be complete before the next direct pixel access.
-    pass->saved_batch_limit = platform::set_batch_limit(1);
-    platform::select_bitmap(dc, record->bitmap);
-    pass->dc = dc;
+    pass->pixels = *record->bitmap;
+    pass->pixels.width = record->width;
+    pass->pixels.height = record->height;
     pass->image = record->bitmap;
-    pass->pixels = record->bitmap->bits;
-    pass->stride = record->bitmap->stride;
-    pass->width = record->width;
-    pass->height = record->height;
-    pass->bytes_per_pixel = record->depth == 32 ? 4 : 3;
     return pass;
 }
 
-platform::device_context* begin_drawing(drawing_context* target) {
+platform::pixel_view* begin_drawing(drawing_context* target) {
     if (!target) return nullptr;
-    if (!target->pixels) {
+    if (!target->pixels.bits) {
         release_pass(target);
         return nullptr;
     }
-    return target->dc;
+    return &target->pixels;
 }
 
 void end_drawing() { release_pass(current); }
@@ -71,7 +56,7 @@ namespace {
 
 // Row y counted from the target's bottom edge.
 std::uint8_t* target_row_from_bottom(const drawing_context& pass, long long y) {
-    return pass.pixels + static_cast<std::size_t>(y) * pass.stride;
+    return pass.pixels.bits + static_cast<std::size_t>(y) * pass.pixels.stride;
 }
 
 void blend_pixel(std::uint8_t* to, const std::uint8_t* from) {
@@ -89,7 +74,7 @@ void draw_image(const platform::bitmap* picture, int x, int y) {
     // Work from the bottom edges, as the rows are stored: b is the height of the picture's bottom
     // edge above the target's bottom edge.
     long long w = picture->width, h = picture->height, dx = x;
-    long long b = static_cast<long long>(pass->height) - y - h;
+    long long b = static_cast<long long>(pass->pixels.height) - y - h;
     long long skip_columns = 0, skip_rows = 0;
     if (dx < 0) {
         skip_columns = -dx;
@@ -101,12 +86,12 @@ void draw_image(const platform::bitmap* picture, int x, int y) {
         h += b;
         b = 0;
     }
-    if (dx + w > pass->width) w = pass->width - dx;
-    if (b + h > pass->height) h = pass->height - b;
+    if (dx + w > pass->pixels.width) w = pass->pixels.width - dx;
+    if (b + h > pass->pixels.height) h = pass->pixels.height - b;
     if (w <= 0 || h <= 0) return;
 
     const int from_bpp = picture->bytes_per_pixel();
-    const int to_bpp = pass->bytes_per_pixel;
+    const int to_bpp = pass->pixels.bytes_per_pixel();
     for (long long r = 0; r < h; ++r) {
         // Section bitmap rows are bottom-up, so memory row n is n rows above the bottom edge.
         const std::uint8_t* in = picture->bits + static_cast<std::size_t>(skip_rows + r) * picture->stride +
@@ -143,15 +128,15 @@ void fill_box(int x, int y, int width, int height, std::uint32_t colour) {
         h += by;
         by = 0;
     }
-    if (bx + w > pass->width) w = pass->width - bx;
-    if (by + h > pass->height) h = pass->height - by;
+    if (bx + w > pass->pixels.width) w = pass->pixels.width - bx;
+    if (by + h > pass->pixels.height) h = pass->pixels.height - by;
     if (w <= 0 || h <= 0) return;
     const auto red = static_cast<std::uint8_t>(colour & 0xFF);
     const auto green = static_cast<std::uint8_t>((colour >> 8) & 0xFF);
     const auto blue = static_cast<std::uint8_t>((colour >> 16) & 0xFF);
-    const int bpp = pass->bytes_per_pixel;
+    const int bpp = pass->pixels.bytes_per_pixel();
     for (long long r = by; r < by + h; ++r) {
-        std::uint8_t* out = target_row_from_bottom(*pass, pass->height - 1 - r) + bx * bpp;
+        std::uint8_t* out = target_row_from_bottom(*pass, pass->pixels.height - 1 - r) + bx * bpp;
         for (long long i = 0; i < w; ++i, out += bpp) {
             out[0] = blue;
             out[1] = green;

@@ -21,19 +21,15 @@ codec_lists& lists() {
     return instance;
 }
 
-struct file_closer {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using file_handle = std::unique_ptr<std::FILE, file_closer>;
-
-struct bitmap_deleter {
-    void operator()(platform::bitmap* picture) const { platform::delete_bitmap(picture); }
-};
+std::string& last_error() {
+    static std::string text;
+    return text;
+}
 
 // Gives 32-bit pixels to a 24-bit writer: every pixel composited over white.
 int write_over_white(image_writer write_24, const std::string& path, const std::uint8_t* pixels, int width,
                      int height, std::size_t stride, int row_flags, int flags) {
-    std::unique_ptr<platform::bitmap, bitmap_deleter> flat(platform::create_section_bitmap(width, height, 24));
+    platform::bitmap_handle flat(platform::create_section_bitmap(width, height, 24));
     if (!flat) return 0;
     for (int y = 0; y < height; ++y) {
         const std::uint8_t* in = pixels + static_cast<std::size_t>(y) * stride;
@@ -70,7 +66,13 @@ bool add_image_decoder(const image_decoder& decoder) {
     return true;
 }
 
-int save_image(image_number number, std::string_view name, std::uint32_t encoder, int flags) {
+void report_image_file_error(std::string reason) { last_error() = std::move(reason); }
+
+std::string last_image_file_error() { return last_error(); }
+
+namespace {
+
+int write_image(image_number number, std::string_view name, std::uint32_t encoder, int flags) {
     if (name.empty()) return 0;
     const image_record* record = find_image(number);
     if (!record) return 0;
@@ -79,7 +81,7 @@ int save_image(image_number number, std::string_view name, std::uint32_t encoder
 
     // The writer gets the image's own pixels; a copy is only made for depths below 24.
     const platform::bitmap* picture = record->bitmap;
-    std::unique_ptr<platform::bitmap, bitmap_deleter> copy;
+    platform::bitmap_handle copy;
     if (record->depth < 24 || !picture->bits) {
         copy.reset(platform::copy_bitmap_24(picture));
         if (!copy) return 0;
@@ -109,7 +111,17 @@ int save_image(image_number number, std::string_view name, std::uint32_t encoder
     return write_over_white(write_24, path, picture->bits, width, height, picture->stride, row_flags, flags);
 }
 
+}  // namespace
+
+int save_image(image_number number, std::string_view name, std::uint32_t encoder, int flags) {
+    last_error().clear();
+    const int saved = write_image(number, name, encoder, flags);
+    if (!saved && last_error().empty()) last_error() = "the image could not be written";
+    return saved;
+}
+
 std::intptr_t load_image(image_number number, std::string_view name) {
+    last_error() = "the file is no image this program reads";
     image_record* record = take_record(number);  // releases what the number held
     if (!record) return 0;
     // From here on, a failure must not leave an empty auto-numbered record behind.
@@ -121,7 +133,7 @@ std::intptr_t load_image(image_number number, std::string_view name) {
     if (path.empty()) return fail();
 
     // One stream serves the look at the first two bytes and then the decoders.
-    file_handle file(std::fopen(path.c_str(), "rb"));
+    platform::file_handle file(std::fopen(path.c_str(), "rb"));
     if (!file) return fail();
     unsigned char magic[2] = {0, 0};
     if (std::fread(magic, 1, 2, file.get()) != 2) magic[0] = magic[1] = 0;
@@ -129,6 +141,7 @@ std::intptr_t load_image(image_number number, std::string_view name) {
         file.reset();
         platform::bitmap* picture = platform::load_bitmap_file(path);
         if (!picture) return fail();
+        last_error().clear();
         return store_bitmap(record, number, picture);
     }
     // Icons are not loadable here; everything else goes to the decoders.
@@ -148,7 +161,7 @@ std::intptr_t load_image(image_number number, std::string_view name) {
     if (!accepted) return fail();
     state.decoder = accepted;
 
-    std::unique_ptr<platform::bitmap, bitmap_deleter> picture(
+    platform::bitmap_handle picture(
         (state.width <= 32767 && state.height <= 32767)
             ? platform::create_section_bitmap(state.width, state.height, 24)
             : nullptr);
@@ -159,6 +172,7 @@ std::intptr_t load_image(image_number number, std::string_view name) {
     // A decode that breaks off leaves its remaining rows black; the image still counts.
     accepted->decode(state, picture->bits, picture->stride, rows_bottom_up);
     accepted->close(state);
+    last_error().clear();
     return store_bitmap(record, number, picture.release());
 }
 

@@ -72,6 +72,12 @@ int save_image(image_number number, std::string_view name, std::uint32_t encoder
 // outcome. Non-zero on success (the bitmap handle, or the new number for the auto number).
 std::intptr_t load_image(image_number number, std::string_view name);
 
+// Why the last save_image or load_image failed, in words a user can act on (libjpeg's own
+// message, the system's reason a file could not be made, ...); empty after a success.
+std::string last_image_file_error();
+// For writers and decoders: the reason of the failure they are about to report.
+void report_image_file_error(std::string reason);
+
 // The BMP writer: 24-bit BMP file with bottom-up rows padded to 4 bytes.
 int write_bmp_24(const std::string& path, const std::uint8_t* pixels, int width, int height, std::size_t stride,
                  int row_flags, int flags);

@@ -1,39 +1,15 @@
 #include "imaging/image_store.h"
 
-#include <exception>
-#include <list>
-#include <vector>
+#include <limits>
 
 #include "imaging/drawing.h"
+#include "services/numbered_table.h"
 
 namespace imaging {
 
 namespace {
 
-constexpr std::size_t growth = 16;
 constexpr int largest_side = 32767;  // width and height are kept in 16 bits
-
-void release(image_record& record);
-
-struct image_store {
-    std::vector<image_record> numbered;
-    std::list<image_record> automatic;  // records made for the auto number; never moved
-
-    image_store() = default;
-    image_store(const image_store&) = delete;
-    image_store& operator=(const image_store&) = delete;
-    // Images still held when the process ends go with the store.
-    ~image_store() {
-        for (image_record& record : numbered) release(record);
-        for (image_record& record : automatic) release(record);
-    }
-};
-
-image_store& store() {
-    static image_store instance;
-    if (instance.numbered.empty()) instance.numbered.resize(growth);
-    return instance;
-}
 
 void release(image_record& record) {
     end_drawing_on(record.bitmap);
@@ -41,14 +17,15 @@ void release(image_record& record) {
     record = image_record{};
 }
 
-image_record* find_record(image_number number) {
-    image_store& images = store();
-    if (number >= 0 && static_cast<std::size_t>(number) < images.numbered.size())
-        return &images.numbered[static_cast<std::size_t>(number)];
-    // Auto-numbered records are found by comparing addresses, never by dereferencing the number.
-    for (image_record& record : images.automatic)
-        if (reinterpret_cast<image_number>(&record) == number) return &record;
-    return nullptr;
+// Images still held when the process ends go with the store.
+struct image_store : services::numbered_table<image_record> {
+    image_store() : numbered_table(std::numeric_limits<image_number>::max()) {}  // as memory allows
+    ~image_store() { for_each(release); }
+};
+
+image_store& store() {
+    static image_store instance;
+    return instance;
 }
 
 }  // namespace
@@ -56,33 +33,18 @@ image_record* find_record(image_number number) {
 void start_image_store() { store(); }
 
 image_record* find_image(image_number number) {
-    image_record* record = find_record(number);
+    image_record* record = store().find(number);
     return record && record->bitmap ? record : nullptr;
 }
 
 image_record* take_record(image_number number) {
-    image_store& images = store();
-    if (number == auto_image_number) {
-        images.automatic.emplace_back();
-        return &images.automatic.back();
-    }
-    if (number < -1) return nullptr;
-    image_record* record = find_record(number);
-    if (!record) {
-        // A number beyond the array grows it to number + 16 records, all empty.
-        try {
-            images.numbered.resize(static_cast<std::size_t>(number) + growth);
-        } catch (const std::exception&) {  // a number too large for memory
-            return nullptr;
-        }
-        record = &images.numbered[static_cast<std::size_t>(number)];
-    }
-    release(*record);
+    image_record* record = store().take(number);
+    if (record) release(*record);
     return record;
 }
 
 image_number record_number(const image_record* record, image_number requested) {
-    return requested == auto_image_number ? reinterpret_cast<image_number>(record) : requested;
+    return image_store::number_of(record, requested);
 }
 
 std::intptr_t store_bitmap(image_record* record, image_number requested, platform::bitmap* picture) {
@@ -119,18 +81,15 @@ std::intptr_t create_image(image_number number, int width, int height, int depth
 
 void free_image(image_number number) {
     if (number == auto_image_number) return;
-    image_record* record = find_record(number);
+    image_record* record = store().find(number);
     if (!record) return;
     release(*record);
-    // An auto-numbered record goes away with its image.
-    store().automatic.remove_if([record](const image_record& r) { return &r == record; });
+    store().remove(record);  // an auto-numbered record goes away with its image
 }
 
 void free_all_images() {
-    image_store& images = store();
-    for (image_record& record : images.numbered) release(record);
-    for (image_record& record : images.automatic) release(record);
-    images.automatic.clear();
+    store().for_each(release);
+    store().remove_automatic();
 }
 
 platform::bitmap* image_bitmap(image_number number) {
@@ -153,6 +112,6 @@ int image_depth(image_number number) {
     return record ? record->depth : 0;
 }
 
-std::size_t image_store_capacity() { return store().numbered.size(); }
+std::size_t image_store_capacity() { return store().capacity(); }
 
 }  // namespace imaging

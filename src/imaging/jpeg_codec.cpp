@@ -1,14 +1,15 @@
 #include "imaging/jpeg_codec.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <cstdio>
 #include <memory>
 #include <new>
 
 #include "imaging/jpeg_guard.h"
 #include "imaging/pixel_order.h"
+#include "platform/native_file.h"
 
 #include <jerror.h>
 
@@ -72,8 +73,7 @@ void compress_step(void* data) {
 
 // A partial file is removed, but only a regular file: a device such as /dev/full stays.
 void remove_partial(const std::string& path) {
-    struct stat info;
-    if (::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode)) std::remove(path.c_str());
+    if (platform::look_up_path(path).kind == platform::path_kind::file) platform::delete_file(path);
 }
 
 }  // namespace
@@ -82,7 +82,10 @@ int write_jpeg(const std::string& path, const std::uint8_t* pixels, int width, i
                int row_flags, int level) {
     if (!pixels || width < 1 || height < 1) return 0;
     std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) return 0;
+    if (!file) {
+        report_image_file_error(std::strerror(errno));
+        return 0;
+    }
     std::unique_ptr<JSAMPLE[]> row;
     if (!reads_bgr) row.reset(new (std::nothrow) JSAMPLE[static_cast<std::size_t>(width) * 3]);
 
@@ -96,6 +99,7 @@ int write_jpeg(const std::string& path, const std::uint8_t* pixels, int width, i
     jpeg_destroy_compress(&cinfo);
     const bool closed = std::fclose(file) == 0;
     if (compressed && closed) return 1;
+    report_image_file_error(compressed ? std::strerror(errno) : guard.message);
     remove_partial(path);
     return 0;
 }

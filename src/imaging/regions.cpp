@@ -1,33 +1,45 @@
 #include "imaging/regions.h"
 
-#include <memory>
-
-#include "platform/device_context.h"
+#include <cstring>
 
 namespace imaging {
 
 namespace {
-struct dc_deleter {
-    void operator()(platform::device_context* dc) const { platform::delete_dc(dc); }
-};
-struct bitmap_deleter {
-    void operator()(platform::bitmap* picture) const { platform::delete_bitmap(picture); }
-};
+
+// Clips a span [start, start + length) of one axis to [0, limit); how many leading pixels were
+// dropped goes to *skipped.
+bool clip_span(long long& start, long long& length, long long limit, long long* skipped) {
+    *skipped = 0;
+    if (start < 0) {
+        *skipped = -start;
+        length += start;
+        start = 0;
+    }
+    if (start + length > limit) length = limit - start;
+    return length > 0;
+}
+
+// Copies the part of the source rectangle (x, y, width, height) that lies inside the source to
+// the same place of `cut`, whose (0, 0) stands for the rectangle's corner. Same depths.
+void copy_inside(const platform::pixel_view& from, int x, int y, int width, int height,
+                 const platform::pixel_view& cut) {
+    long long sx = x, sy = y, w = width, h = height, dx = 0, dy = 0;
+    if (!clip_span(sx, w, from.width, &dx) || !clip_span(sy, h, from.height, &dy)) return;
+    const int bytes = from.bytes_per_pixel();
+    for (long long r = 0; r < h; ++r)
+        std::memcpy(cut.row_from_top(static_cast<int>(dy + r)) + dx * bytes,
+                    from.row_from_top(static_cast<int>(sy + r)) + sx * bytes, static_cast<std::size_t>(w * bytes));
+}
+
 }  // namespace
 
 std::intptr_t copy_region(image_number source, image_number destination, int x, int y, int width, int height) {
     const image_record* from = find_image(source);
-    if (!from) return 0;
-    if (width > 32767 || height > 32767) return 0;
-    std::unique_ptr<platform::bitmap, bitmap_deleter> cut(platform::create_section_bitmap(width, height, from->depth));
+    if (!from || width > 32767 || height > 32767) return 0;
+    platform::bitmap_handle cut(platform::create_section_bitmap(width, height, from->depth));
     if (!cut) return 0;
-    std::unique_ptr<platform::device_context, dc_deleter> source_dc(platform::create_memory_dc());
-    std::unique_ptr<platform::device_context, dc_deleter> cut_dc(platform::create_memory_dc());
-    if (!source_dc || !cut_dc) return 0;
-    platform::select_bitmap(source_dc.get(), from->bitmap);
-    platform::select_bitmap(cut_dc.get(), cut.get());
     // The new bitmap starts black, so whatever lies beyond the source stays black.
-    if (!platform::block_transfer(cut_dc.get(), 0, 0, width, height, source_dc.get(), x, y)) return 0;
+    copy_inside(*from->bitmap, x, y, width, height, *cut);
     // Only now is the destination replaced (it may be the source itself).
     image_record* record = take_record(destination);
     if (!record) return 0;

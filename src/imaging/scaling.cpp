@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "imaging/drawing.h"
-#include "platform/device_context.h"
+#include "imaging/stretch.h"
 
 namespace imaging {
 
@@ -39,9 +39,9 @@ std::vector<contributions> make_weights(int n, int m) {
     std::vector<contributions> table(static_cast<std::size_t>(m));
     for (int i = 0; i < m; ++i) {
         contributions& c = table[static_cast<std::size_t>(i)];
-        const double center = (i + 0.5) / scale - 0.5;
-        c.left = std::max(static_cast<int>(std::floor(center - support)), 0);
-        c.right = std::min(static_cast<int>(std::ceil(center + support)), n - 1);
+        const double centre = (i + 0.5) / scale - 0.5;
+        c.left = std::max(static_cast<int>(std::floor(centre - support)), 0);
+        c.right = std::min(static_cast<int>(std::ceil(centre + support)), n - 1);
         if (c.right - c.left + 1 > widest) {
             if (c.left < n)
                 ++c.left;
@@ -50,7 +50,7 @@ std::vector<contributions> make_weights(int n, int m) {
         }
         double sum = 0.0;
         for (int k = c.left; k <= c.right; ++k) {
-            const double w = factor * mitchell((center - k) * factor);
+            const double w = factor * mitchell((centre - k) * factor);
             c.weights.push_back(w);
             sum += w;
         }
@@ -112,9 +112,6 @@ bool resample_mitchell(const std::uint8_t* source, int source_width, int source_
 }
 
 namespace {
-struct dc_deleter {
-    void operator()(platform::device_context* dc) const { platform::delete_dc(dc); }
-};
 
 // The resampler's weights are laid out from the top edge (the window trimming is not symmetric),
 // so bottom-up pixel memory is turned into top-down rows on the way in and back on the way out.
@@ -139,34 +136,19 @@ platform::bitmap* resize_image(image_number number, int width, int height, int m
     if (width == record->width && height == record->height) return record->bitmap;
 
     platform::bitmap* old_bitmap = record->bitmap;
-    platform::bitmap* result = nullptr;
-    platform::bitmap* fresh = (width <= 32767 && height <= 32767)
-                                  ? platform::create_section_bitmap(width, height, record->depth)
-                                  : nullptr;
+    platform::bitmap_handle fresh((width <= 32767 && height <= 32767)
+                                      ? platform::create_section_bitmap(width, height, record->depth)
+                                      : nullptr);
+    bool done = false;
     if (fresh) {
-        std::unique_ptr<platform::device_context, dc_deleter> fresh_dc(platform::create_memory_dc());
-        std::unique_ptr<platform::device_context, dc_deleter> old_dc(platform::create_memory_dc());
-        if (fresh_dc && old_dc) {
-            platform::select_bitmap(fresh_dc.get(), fresh);
-            platform::select_bitmap(old_dc.get(), old_bitmap);
-            const bool has_alpha = alpha_blending_available() && old_bitmap->depth == 32;
-            bool done;
-            if (has_alpha && mode == resize_smooth) {
-                done = resample_bitmap(*old_bitmap, *fresh);
-            } else {
-                if (mode == resize_smooth) {
-                    platform::set_stretch_mode(fresh_dc.get(), platform::stretch_mode::halftone);
-                    platform::set_brush_origin(fresh_dc.get(), 0, 0);
-                } else {
-                    platform::set_stretch_mode(fresh_dc.get(), platform::stretch_mode::coloroncolor);
-                }
-                done = platform::stretch_block_transfer(fresh_dc.get(), 0, 0, width, height, old_dc.get(), 0, 0,
-                                                        old_bitmap->width, old_bitmap->height);
-            }
-            if (done) result = fresh;
-        }
-        if (!result) platform::delete_bitmap(fresh);
+        const bool has_alpha = alpha_blending_available() && old_bitmap->depth == 32;
+        const pixel_rect to{*fresh, 0, 0, width, height};
+        const pixel_rect from{*old_bitmap, 0, 0, old_bitmap->width, old_bitmap->height};
+        if (has_alpha && mode == resize_smooth) done = resample_bitmap(*old_bitmap, *fresh);
+        else if (mode == resize_smooth) done = stretch_average(to, from);
+        else done = stretch_nearest(to, from);
     }
+    platform::bitmap* result = done ? fresh.release() : nullptr;
     // The record takes the new size whatever happened; a failed scaling leaves it empty.
     end_drawing_on(old_bitmap);
     platform::delete_bitmap(old_bitmap);

@@ -8,15 +8,18 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/handles.h"
+
 namespace platform {
 
-struct bitmap {
+// Pixels somebody owns: where they lie and how they are laid out.
+struct pixel_view {
+    std::uint8_t* bits = nullptr;
+    std::size_t stride = 0;    // bytes per row, a multiple of 4 in a section bitmap
     int width = 0;
     int height = 0;
     int depth = 0;             // bits per pixel: 24 or 32
-    std::size_t stride = 0;    // bytes per row, a multiple of 4
     bool bottom_up = true;     // first row in memory is the bottom row
-    std::uint8_t* bits = nullptr;
 
     // Start of the row that is y rows below the picture's top edge (0 <= y < height).
     std::uint8_t* row_from_top(int y) const {
@@ -27,13 +30,15 @@ struct bitmap {
     std::size_t size_in_bytes() const { return stride * static_cast<std::size_t>(height); }
 };
 
+// A section bitmap: pixels of its own, released by delete_bitmap (or a bitmap_handle).
+struct bitmap : pixel_view {};
+
 // Bytes per row of a section bitmap: width x bytes per pixel, rounded up to a multiple of 4.
 std::size_t section_stride(int width, int depth);
 
 // A new zero-filled (black, alpha 0) section bitmap; null for a size below 1, a depth other
 // than 24 or 32, or when memory runs out.
 bitmap* create_section_bitmap(int width, int height, int depth);
-void delete_bitmap(bitmap* handle);
 
 // A new 24-bit bottom-up copy of the bitmap (32-bit pixels lose their alpha byte); null on
 // failure.

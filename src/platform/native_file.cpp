@@ -94,4 +94,15 @@ bool native_file::seek_relative(int64_t offset) {
     return ::lseek(fd_, static_cast<off_t>(offset), SEEK_CUR) != static_cast<off_t>(-1);
 }
 
+path_info look_up_path(const std::string& path) {
+    struct stat status {};
+    if (path.empty() || ::stat(path.c_str(), &status) != 0) return {};
+    if (S_ISDIR(status.st_mode)) return {path_kind::folder, 0};
+    return {S_ISREG(status.st_mode) ? path_kind::file : path_kind::other, static_cast<int64_t>(status.st_size)};
+}
+
+bool delete_file(const std::string& path) { return !path.empty() && ::unlink(path.c_str()) == 0; }
+
+bool make_folder(const std::string& path) { return !path.empty() && ::mkdir(path.c_str(), 0777) == 0; }
+
 }  // namespace platform

@@ -1,7 +1,6 @@
 #pragma once
-// An open file of this machine, closed when the object goes away.
-#include <sys/types.h>
-
+// Files of this machine by native path: an open file, closed when the object goes away, and
+// the few operations on names that the program's file services need.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -38,5 +37,18 @@ public:
 private:
     int fd_ = -1;
 };
+
+// What a native path names (symbolic links followed).
+enum class path_kind { missing, file, folder, other };
+struct path_info {
+    path_kind kind = path_kind::missing;
+    int64_t size = 0;  // bytes, for a file
+};
+path_info look_up_path(const std::string& path);
+
+// Deletes a file (not a folder); false when it cannot.
+bool delete_file(const std::string& path);
+// Makes one folder whose parent exists; false when it cannot, or when it exists already.
+bool make_folder(const std::string& path);
 
 }  // namespace platform

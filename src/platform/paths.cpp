@@ -12,6 +12,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/handles.h"
+
 namespace platform {
 
 namespace {
@@ -68,16 +70,12 @@ bool exists(const std::string& path) {
     return lstat(path.c_str(), &info) == 0;
 }
 
-struct dir_closer {
-    void operator()(DIR* dir) const { closedir(dir); }
-};
-
 // The entry of `folder` whose name equals `component` without regard to case. An exact match
 // wins; among several others the first in byte order is taken so the choice never flickers.
 std::string match_component(const std::string& folder, const std::string& component) {
     const std::string exact = folder + component;
     if (exists(exact)) return component;
-    std::unique_ptr<DIR, dir_closer> dir(opendir(folder.empty() ? "." : folder.c_str()));
+    owned<DIR, closedir> dir(opendir(folder.empty() ? "." : folder.c_str()));
     if (!dir) return component;
     std::string best;
     while (const dirent* entry = readdir(dir.get())) {

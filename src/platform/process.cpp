@@ -11,10 +11,12 @@
 
 #include <cerrno>
 #include <cstring>
-#include <memory>
+#include <fstream>
 #include <system_error>
 #include <thread>
 #include <vector>
+
+#include "platform/gtk/toolkit.h"
 
 extern char** environ;
 
@@ -84,14 +86,6 @@ bool spawn(const std::string& program, const std::vector<std::string>& arguments
     return true;
 }
 
-struct g_free_deleter {
-    void operator()(void* memory) const { g_free(memory); }
-};
-
-struct object_unref {
-    void operator()(gpointer object) const { g_object_unref(object); }
-};
-
 struct descriptor {
     int fd = -1;
     explicit descriptor(int opened) : fd(opened) {}
@@ -105,10 +99,10 @@ struct descriptor {
 // The desktop's default application for the file's type, started with /dev/null as its
 // standard files (see quiet_standard_files).
 bool open_with_gio(const std::string& absolute_path) {
-    std::unique_ptr<GFile, object_unref> file(g_file_new_for_path(absolute_path.c_str()));
-    std::unique_ptr<GAppInfo, object_unref> application(g_file_query_default_handler(file.get(), nullptr, nullptr));
+    const object_handle<GFile> file(g_file_new_for_path(absolute_path.c_str()));
+    const object_handle<GAppInfo> application(g_file_query_default_handler(file.get(), nullptr, nullptr));
     if (!application || !G_IS_DESKTOP_APP_INFO(application.get())) return false;
-    std::unique_ptr<char, g_free_deleter> uri(g_file_get_uri(file.get()));
+    const glib_text uri(g_file_get_uri(file.get()));
     GList uris{uri.get(), nullptr, nullptr};
     const descriptor nothing_in(open("/dev/null", O_RDONLY | O_CLOEXEC));
     const descriptor nothing_out(open("/dev/null", O_WRONLY | O_CLOEXEC));
@@ -142,11 +136,19 @@ bool open_with_default_application(const std::string& path) {
     if (path.empty() || access(path.c_str(), F_OK) != 0) return false;
     std::string absolute = path;
     if (absolute.front() != '/') {
-        std::unique_ptr<char, g_free_deleter> here(g_get_current_dir());
+        const glib_text here(g_get_current_dir());
         absolute = std::string(here.get()) + "/" + path;
     }
     if (open_with_gio(absolute)) return true;
     return spawn("xdg-open", {"xdg-open", absolute}, true);
+}
+
+std::vector<std::string> process_arguments() {
+    std::ifstream in("/proc/self/cmdline", std::ios::binary);
+    std::vector<std::string> arguments;
+    std::string word;
+    while (std::getline(in, word, '\0')) arguments.push_back(word);
+    return arguments;
 }
 
 }  // namespace platform

@@ -1,6 +1,7 @@
 #pragma once
 // Starting other programs without a shell and without waiting for them.
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -17,5 +18,8 @@ bool start_program(const std::string& path);
 // for its type, else xdg-open. The path is handed over as one argument, never as shell text.
 // Whatever is started has /dev/null as its standard input, output and error.
 bool open_with_default_application(const std::string& path);
+
+// The words this process was started with, the program's name first.
+std::vector<std::string> process_arguments();
 
 }  // namespace platform

@@ -6,7 +6,8 @@
 namespace platform {
 
 // An address without a scheme ("example.org/page.html", "127.0.0.1:18089/x") gets "http://"
-// in front, as the hosted browser of the original platform did; the engine would refuse it.
+// in front: the program writes its own pages' addresses that way, and the engine would refuse
+// them.
 // Text that is not valid UTF-8 is taken as Latin-1. Empty stays empty.
 std::string complete_web_address(std::string_view address);
 

@@ -1,8 +1,5 @@
 #include "services/command_line.h"
 
-#include <fstream>
-#include <iterator>
-
 #include "platform/paths.h"
 #include "platform/process.h"
 
@@ -23,18 +20,7 @@ command_line_state& state() {
 
 // Without an explicit command line, the words this process was started with.
 void use_own_arguments() {
-    std::ifstream in("/proc/self/cmdline", std::ios::binary);
-    const std::string raw((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::vector<std::string> arguments;
-    std::string current;
-    for (char c : raw) {
-        if (c == '\0') {
-            arguments.push_back(current);
-            current.clear();
-        } else {
-            current.push_back(c);
-        }
-    }
+    const std::vector<std::string> arguments = platform::process_arguments();
     std::vector<const char*> argv;
     for (const std::string& argument : arguments) argv.push_back(argument.c_str());
     set_command_words(static_cast<int>(argv.size()), argv.data());

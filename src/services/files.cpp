@@ -1,24 +1,20 @@
 #include "services/files.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstring>
-#include <list>
 #include <memory>
 #include <new>
 #include <vector>
 
 #include "platform/native_file.h"
 #include "platform/paths.h"
+#include "services/numbered_table.h"
 
 namespace services {
 
 namespace {
 
 constexpr std::size_t default_buffer_size = 4096;
-constexpr std::size_t initial_table_size = 16;
 // A file number beyond this is refused instead of growing the table to an absurd size.
 constexpr file_number largest_file_number = 1 << 20;
 constexpr std::size_t longest_name = 260;
@@ -34,19 +30,10 @@ struct file_record {
 
 void flush(file_record& record);
 
-struct file_table {
-    std::vector<file_record> numbered = std::vector<file_record>(initial_table_size);
-    // Records opened with the auto number; the record's address is its number.
-    std::list<file_record> automatic;
-
-    file_table() = default;
-    file_table(const file_table&) = delete;
-    file_table& operator=(const file_table&) = delete;
-    // A program that ends without close_all_files still gets its written lines onto disk.
-    ~file_table() {
-        for (file_record& record : numbered) flush(record);
-        for (file_record& record : automatic) flush(record);
-    }
+// A program that ends without close_all_files still gets its written lines onto disk.
+struct file_table : numbered_table<file_record> {
+    file_table() : numbered_table(largest_file_number) {}
+    ~file_table() { for_each(flush); }
 };
 
 file_table& table() {
@@ -54,25 +41,8 @@ file_table& table() {
     return instance;
 }
 
-file_number number_of(const file_record& record) {
-    return static_cast<file_number>(reinterpret_cast<intptr_t>(&record));
-}
-
-file_record* find_automatic(file_number number) {
-    for (file_record& record : table().automatic) {
-        if (number_of(record) == number) return &record;
-    }
-    return nullptr;
-}
-
-file_record* find_record(file_number number) {
-    auto& numbered = table().numbered;
-    if (number >= 0 && static_cast<std::size_t>(number) < numbered.size()) return &numbered[number];
-    return find_automatic(number);
-}
-
 file_record* open_record(file_number number) {
-    file_record* record = find_record(number);
+    file_record* record = table().find(number);
     return record && record->handle.is_open() ? record : nullptr;
 }
 
@@ -142,25 +112,13 @@ void write_bytes(file_record& record, const unsigned char* source, std::size_t n
 }
 
 intptr_t open_file(file_number number, std::string_view name, platform::native_file::mode how) {
-    file_record* record = nullptr;
-    bool is_automatic = false;
-    if (number == auto_file_number) {
-        table().automatic.emplace_back();
-        record = &table().automatic.back();
-        is_automatic = true;
-    } else if (file_record* existing = find_record(number)) {
-        record = existing;  // a numbered record, or one that the auto number handed out
-    } else {
-        if (number < 0 || number > largest_file_number) return 0;
-        auto& numbered = table().numbered;
-        numbered.resize(number + initial_table_size);
-        record = &numbered[number];
-    }
+    file_record* record = table().take(number);
+    if (!record) return 0;
     close_record(*record);
 
     platform::native_file handle;
     if (!handle.open(platform::native_path(name), how)) {
-        if (is_automatic) table().automatic.pop_back();
+        if (number == auto_file_number) table().remove(record);
         return 0;
     }
     record->handle = std::move(handle);
@@ -170,7 +128,7 @@ intptr_t open_file(file_number number, std::string_view name, platform::native_f
     record->remaining = 0;
     record->fill_count = 0;
     record->writing = false;
-    if (is_automatic) return number_of(*record);
+    if (number == auto_file_number) return file_table::number_of(record, number);
     return std::max(record->handle.descriptor(), 1);
 }
 
@@ -197,13 +155,12 @@ void close_file(file_number number) {
     file_record* record = open_record(number);
     if (!record) return;
     close_record(*record);
-    table().automatic.remove_if([&](const file_record& candidate) { return &candidate == record; });
+    table().remove(record);
 }
 
 void close_all_files() {
-    for (file_record& record : table().numbered) close_record(record);
-    for (file_record& record : table().automatic) close_record(record);
-    table().automatic.clear();
+    table().for_each(close_record);
+    table().remove_automatic();
 }
 
 int read_byte(file_number number) {
@@ -245,28 +202,23 @@ int64_t file_size(std::string_view name) {
     }
     while (!cut.empty() && cut.back() == '\\') cut.pop_back();
     if (cut.empty()) return -1;
-    const std::string path = platform::native_path(cut);
-    struct stat info {};
-    if (path.empty() || stat(path.c_str(), &info) != 0) return -1;
-    if (S_ISDIR(info.st_mode)) return -2;
+    const platform::path_info found = platform::look_up_path(platform::native_path(cut));
+    if (found.kind == platform::path_kind::missing) return -1;
+    if (found.kind == platform::path_kind::folder) return -2;
     // A file name followed by "/" does not name the file.
     if (cut.back() == '/') return -1;
-    return static_cast<int64_t>(info.st_size);
+    return found.size;
 }
 
 int remove_file(std::string_view name) {
-    const std::string path = platform::native_path(name);
-    if (path.empty()) return 0;
-    return unlink(path.c_str()) == 0 ? 1 : 0;
+    return platform::delete_file(platform::native_path(name)) ? 1 : 0;
 }
 
 int make_directory(std::string_view name) {
     std::string cut = cut_name(name);
     while (!cut.empty() && (cut.back() == ' ' || cut.back() == '/' || cut.back() == '\\')) cut.pop_back();
     if (cut.empty()) return 0;
-    const std::string path = platform::native_path(cut);
-    if (path.empty()) return 0;
-    return mkdir(path.c_str(), 0777) == 0 ? 1 : 0;
+    return platform::make_folder(platform::native_path(cut)) ? 1 : 0;
 }
 
 }  // namespace services

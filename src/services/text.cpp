@@ -1,11 +1,11 @@
 #include "services/text.h"
 
-#include <locale.h>
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
+
+#include "platform/numbers.h"
 
 namespace services {
 
@@ -32,12 +32,6 @@ bool matches_at(std::string_view text, std::size_t pos, std::string_view search,
         if (a != b) return false;
     }
     return true;
-}
-
-// The "C" locale, so that numbers always use a full stop however GTK set up the user's locale.
-locale_t c_locale() {
-    static locale_t locale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-    return locale;
 }
 
 }  // namespace
@@ -108,10 +102,9 @@ bool text_equal(std::string_view a, std::string_view b) {
 }
 
 double text_to_real(std::string_view text) {
-    // strtod_l needs a terminator; texts never hold NULs, so anything after one is ignored.
-    const std::string copy(text.substr(0, std::min(text.size(), text.find('\0'))));
-    if (!c_locale()) return std::atof(copy.c_str());
-    return strtod_l(copy.c_str(), nullptr, c_locale());
+    // Texts never hold NULs, so anything after one is ignored. A full stop is the decimal
+    // point however the toolkit set up the user's locale.
+    return platform::read_real(std::string(text.substr(0, std::min(text.size(), text.find('\0')))));
 }
 
 std::string real_to_text(double value, int decimals) {

@@ -3,12 +3,12 @@
 //
 // Text: setting it navigates (an address without a scheme gets "http://"; an empty one does
 // nothing), reading it gives the current address. State: 1 back, 2 forward, 3 stop, 4 reload.
-// The panel's native handle (gadget_handle) is what the capture prints into a device context.
+// The panel's handle (gadget_handle) is what the capture renders into the capture image.
 #include <cstdint>
 #include <string>
 #include <string_view>
 
-typedef struct _GtkWidget GtkWidget;
+#include "platform/gui.h"
 
 namespace ui {
 
@@ -46,9 +46,9 @@ using browser_navigation_callback = int (*)(int gadget, const char* address);
 
 // Creates browser panel `gadget` at (x, y) of the current parent window, waits until its first
 // page "about:blank" has completed (at most 10 seconds), then navigates to `address` unless it
-// is empty. `flags` chose another browser engine on the original platform; there is one here.
-// Returns the panel's native handle, or nullptr.
-GtkWidget* browser_panel_create(int gadget, int x, int y, int width, int height, std::string_view address,
+// is empty. `flags` is kept for the day a second browser engine can be chosen; there is one.
+// Returns the panel's handle, or null.
+platform::control* browser_panel_create(int gadget, int x, int y, int width, int height, std::string_view address,
                                 int flags = 0);
 
 // Why the panel's last load failed, or the empty text when it brought its page, is still under

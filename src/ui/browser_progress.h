@@ -1,5 +1,5 @@
 #pragma once
-// The download progress a browser panel keeps from its control's notifications (attributes 4
+// The download progress a browser panel keeps from what its web view reports (attributes 4
 // and 5 of the panel).
 namespace ui {
 
@@ -12,7 +12,7 @@ struct browser_progress {
 // A download begins: active, progress and maximum 0.
 void progress_download_begin(browser_progress& state);
 
-// The control reports progress. Ignored (false: no event) unless a download is active and
+// The web view reports progress. Ignored (false: no event) unless a download is active and
 // `progress` >= 0. The maximum becomes `progress_max` when that is positive and not below
 // `progress`, else `progress` itself.
 bool progress_change(browser_progress& state, int progress, int progress_max);

@@ -1,19 +1,16 @@
 #include "ui/brushes.h"
 
-#include <gtk/gtk.h>
-
 #include <algorithm>
 #include <memory>
 #include <mutex>
 #include <vector>
 
-#include "platform/controls.h"
 
 namespace ui {
 
 struct brush {
     int colour = -1;
-    GtkCssProvider* style = nullptr;
+    platform::shared_background* background = nullptr;
     int users = 0;
 };
 
@@ -36,8 +33,7 @@ brush* brush_acquire(int colour) {
     auto made = std::make_unique<brush>();
     made->colour = colour;
     made->users = 1;
-    made->style = platform::shared_css_new("entry, label { background-image: none; background-color: " +
-                                           platform::css_colour(colour) + "; }");
+    made->background = platform::create_shared_background(colour);
     brushes.push_back(std::move(made));
     return brushes.back().get();
 }
@@ -46,13 +42,12 @@ void brush_release(brush* shared) {
     if (!shared) return;
     std::lock_guard<std::mutex> guard(brush_lock);
     if (--shared->users > 0) return;
-    g_object_unref(shared->style);
+    platform::delete_shared_background(shared->background);
     brushes.erase(std::remove_if(brushes.begin(), brushes.end(), [shared](const auto& e) { return e.get() == shared; }),
                   brushes.end());
 }
 
-GtkCssProvider* brush_style(const brush* shared) { return shared ? shared->style : nullptr; }
-int brush_colour(const brush* shared) { return shared ? shared->colour : -1; }
+platform::shared_background* brush_background(const brush* shared) { return shared ? shared->background : nullptr; }
 
 int brush_count() {
     std::lock_guard<std::mutex> guard(brush_lock);

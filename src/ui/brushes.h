@@ -1,7 +1,7 @@
 #pragma once
-// Background brushes shared between controls of the same colour, counted by their users;
+// Background brushes shared between gadgets of the same colour, counted by their users;
 // a brush goes when its last user lets it go. The list has a lock of its own.
-typedef struct _GtkCssProvider GtkCssProvider;
+#include "platform/gui.h"
 
 namespace ui {
 
@@ -12,9 +12,8 @@ brush* brush_acquire(int colour);
 // Gives up one use of a brush (nullptr does nothing).
 void brush_release(brush* shared);
 
-// The style sheet that paints a control's background in the brush's colour.
-GtkCssProvider* brush_style(const brush* shared);
-int brush_colour(const brush* shared);
+// The background a gadget uses to show the brush's colour (null for no brush).
+platform::shared_background* brush_background(const brush* shared);
 
 // Number of brushes alive, and the users of the brush of a colour (0 when none).
 int brush_count();

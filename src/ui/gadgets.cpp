@@ -1,61 +1,65 @@
 #include "ui/gadgets.h"
 
-#include <gtk/gtk.h>
-
 #include <vector>
 
-#include "platform/controls.h"
-#include "platform/message_pump.h"
-#include "platform/messages.h"
 #include "ui/brushes.h"
-#include "ui/gadgets_internal.h"
 #include "ui/windows.h"
 
 namespace ui {
 namespace {
 
-// Holds gadget number + 1, so that 0 means "not a control".
-constexpr const char* GADGET_NUMBER = "lomtra-gadget-number";
-// The plain window text of a control whose kind has no text operations.
-constexpr const char* WINDOW_TEXT = "lomtra-window-text";
-
 std::vector<std::unique_ptr<gadget_record>> gadget_table;
 
-// The control is going: the kind lets go of its data, and the number becomes free.
-void on_control_destroyed(GtkWidget* control, gpointer) {
-    const int number = gadget_number_of(control);
-    platform::forget_messages_of(control);
-    platform::remove_property(control, GADGET_NUMBER);
-    gadget_record* record = gadget_record_of(number);
-    if (!record || record->handle != control) return;
-    if (record->kind->release) record->kind->release(*record);
-    brush_release(record->background_brush);
-    gadget_table[static_cast<size_t>(number)].reset();
+gadget_record* record_of_handle(const platform::control* handle) {
+    for (const auto& record : gadget_table)
+        if (record && record->handle == handle) return record.get();
+    return nullptr;
 }
 
 }  // namespace
 
-gadget_record* register_gadget(int number, GtkWidget* widget, const gadget_kind& kind, platform::rect where,
-                               bool tab_stop) {
-    if (!widget) return nullptr;
-    GtkWidget* parent = current_parent_window();
-    if (number < 0 || !parent) {
-        g_object_ref_sink(widget);
-        g_object_unref(widget);
+platform::control_callbacks gadget_callbacks() {
+    platform::control_callbacks callbacks;
+    callbacks.acted = [](platform::control* handle, platform::user_action action, int x, int y) {
+        gadget_record* record = record_of_handle(handle);
+        if (record && record->kind->act) record->kind->act(*record, action, x, y);
+    };
+    callbacks.picture = [](platform::control* handle) -> const platform::pixel_view* {
+        gadget_record* record = record_of_handle(handle);
+        return record && record->kind->picture ? record->kind->picture(*record) : nullptr;
+    };
+    // The control is going: its kind's data and brush go with the record, and the number is free.
+    callbacks.destroyed = [](platform::control* handle) {
+        gadget_record* record = record_of_handle(handle);
+        if (!record) return;
+        brush_release(record->background_brush);
+        gadget_table[static_cast<size_t>(record->number)].reset();
+    };
+    return callbacks;
+}
+
+gadget_record* create_gadget(int number, const platform::control_spec& spec, const gadget_kind& kind,
+                             std::unique_ptr<gadget_data> data) {
+    if (!can_create_gadget(number)) return nullptr;
+    return register_gadget(number, platform::create_control(current_parent_window(), spec, gadget_callbacks()), kind,
+                           std::move(data));
+}
+
+gadget_record* register_gadget(int number, platform::control* handle, const gadget_kind& kind,
+                               std::unique_ptr<gadget_data> data) {
+    if (!handle) return nullptr;
+    if (number < 0) {
+        platform::destroy_control(handle);
         return nullptr;
     }
-    if (gadget_record* old = gadget_record_of(number)) gtk_widget_destroy(old->handle);
+    if (gadget_record* old = gadget_record_of(number)) platform::destroy_control(old->handle);
     if (number >= static_cast<int>(gadget_table.size())) gadget_table.resize(static_cast<size_t>(number) + 50);
-
     auto record = std::make_unique<gadget_record>();
-    record->handle = widget;
+    record->handle = handle;
     record->kind = &kind;
     record->number = number;
-    platform::set_property(widget, GADGET_NUMBER, number + 1);
-    platform::set_tab_stop(widget, tab_stop);
-    g_signal_connect(widget, "destroy", G_CALLBACK(on_control_destroyed), nullptr);
+    record->data = std::move(data);
     gadget_table[static_cast<size_t>(number)] = std::move(record);
-    platform::add_child(parent, widget, where);
     return gadget_table[static_cast<size_t>(number)].get();
 }
 
@@ -66,26 +70,22 @@ gadget_record* gadget_record_of(int number) {
     return gadget_table[static_cast<size_t>(number)].get();
 }
 
-int gadget_number_of(GtkWidget* control) {
-    return control ? static_cast<int>(platform::get_property(control, GADGET_NUMBER)) - 1 : -1;
+int gadget_number_of(const platform::control* handle) {
+    const gadget_record* record = handle ? record_of_handle(handle) : nullptr;
+    return record ? record->number : -1;
 }
 
 void gadget_set_text(int gadget, std::string_view text) {
     gadget_record* record = gadget_record_of(gadget);
     if (!record) return;
-    if (record->kind->set_text) {
-        record->kind->set_text(*record, std::string(text));
-        return;
-    }
-    g_object_set_data_full(G_OBJECT(record->handle), WINDOW_TEXT, g_strndup(text.data(), text.size()), g_free);
+    if (record->kind->set_text) record->kind->set_text(*record, std::string(text));
+    else record->text = std::string(text);
 }
 
 std::string gadget_get_text(int gadget) {
     gadget_record* record = gadget_record_of(gadget);
     if (!record) return {};
-    if (record->kind->get_text) return record->kind->get_text(*record);
-    const auto* text = static_cast<const char*>(g_object_get_data(G_OBJECT(record->handle), WINDOW_TEXT));
-    return text ? text : "";
+    return record->kind->get_text ? record->kind->get_text(*record) : record->text;
 }
 
 void gadget_set_state(int gadget, intptr_t value) {
@@ -99,7 +99,7 @@ intptr_t gadget_get_state(int gadget) {
 }
 
 void gadget_disable(int gadget, int flag) {
-    if (gadget_record* record = gadget_record_of(gadget)) gtk_widget_set_sensitive(record->handle, flag == 0);
+    if (gadget_record* record = gadget_record_of(gadget)) platform::enable_control(record->handle, flag == 0);
 }
 
 void gadget_set_colour(int gadget, int which, int colour) {
@@ -122,54 +122,29 @@ void gadget_set_attribute(int gadget, int attribute, intptr_t value) {
     if (record && record->kind->set_attribute) record->kind->set_attribute(*record, attribute, value);
 }
 
-GtkWidget* gadget_handle(int gadget) {
+platform::control* gadget_handle(int gadget) {
     gadget_record* record = gadget_record_of(gadget);
     return record ? record->handle : nullptr;
 }
 
-namespace detail {
+std::string shown_text(gadget_record& record) { return platform::control_text(record.handle); }
 
-bool notify_gadget(GtkWidget* control, const platform::message& msg, intptr_t& result) {
-    gadget_record* record = gadget_record_of(gadget_number_of(control));
-    if (!record || record->handle != control || !record->kind->notify) return false;
-    return record->kind->notify(*record, msg, result);
-}
-
-void post_command(GtkWidget* control, int notification) {
-    GtkWidget* window = platform::top_level_of(control);
-    if (window_number_of(window) < 0) return;
-    platform::post_message(window, platform::WM_COMMAND,
-                           platform::make_wparam(gadget_number_of(control), notification),
-                           reinterpret_cast<intptr_t>(control));
-}
-
-void post_scroll(GtkWidget* control, bool vertical) {
-    GtkWidget* window = platform::top_level_of(control);
-    if (window_number_of(window) < 0) return;
-    platform::post_message(window, vertical ? platform::WM_VSCROLL : platform::WM_HSCROLL, 0,
-                           reinterpret_cast<intptr_t>(control));
-}
+void show_text(gadget_record& record, const std::string& text) { platform::set_control_text(record.handle, text); }
 
 void set_text_colours(gadget_record& record, int which, int colour, int fill) {
     if (which == COLOUR_TEXT) {
         record.text_colour = colour;
     } else if (which == COLOUR_BACKGROUND) {
-        if (record.background_brush) platform::remove_shared_css(record.handle, brush_style(record.background_brush));
+        platform::use_shared_background(record.handle, brush_background(record.background_brush), false);
         brush_release(record.background_brush);
         record.background_brush = brush_acquire(colour);
         record.background_colour = colour;
-        if (record.background_brush) platform::add_shared_css(record.handle, brush_style(record.background_brush));
+        platform::use_shared_background(record.handle, brush_background(record.background_brush), true);
     } else {
         return;
     }
-    // A disabled control keeps the system's colours.
-    std::string css;
-    if (record.text_colour != -1)
-        css = "entry:not(:disabled), label:not(:disabled) { color: " + platform::css_colour(record.text_colour) + "; }";
-    if (record.text_colour != -1 && record.background_colour == -1)
-        css += "entry, label { background-image: none; background-color: " + platform::css_colour(fill) + "; }";
-    platform::set_control_css(record.handle, "lomtra-text-colours", css);
-    gtk_widget_queue_draw(record.handle);
+    const bool fill_shows = record.text_colour != -1 && record.background_colour == -1;
+    platform::set_control_colours(record.handle, record.text_colour, fill_shows ? fill : -1);
 }
 
 int get_text_colours(const gadget_record& record, int which) {
@@ -178,5 +153,4 @@ int get_text_colours(const gadget_record& record, int which) {
     return 0;
 }
 
-}  // namespace detail
 }  // namespace ui

@@ -5,7 +5,7 @@
 // started (the left button held and moved beyond the system's drag distance).
 #include <cstdint>
 
-typedef struct _GtkWidget GtkWidget;
+#include "platform/gui.h"
 
 namespace ui {
 
@@ -16,6 +16,6 @@ enum image_event_type : int {
     IMAGE_EVENT_RIGHT_DOUBLE_CLICK = 3,
 };
 
-GtkWidget* image_control_create(int gadget, int x, int y, int width, int height, intptr_t image);
+platform::control* image_control_create(int gadget, int x, int y, int width, int height, intptr_t image);
 
 }  // namespace ui

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "platform/window.h"
+#include "platform/gui.h"
 
 namespace ui {
 

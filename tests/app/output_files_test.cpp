@@ -1,4 +1,4 @@
-// The files a finished run leaves: mosaic JPEG, world file and projection file.
+// The files a finished run leaves: mosaic JPEG, world file, projection file and GDAL auxiliary file.
 #include "app/output_files.h"
 
 #include <gtest/gtest.h>
@@ -60,9 +60,9 @@ TEST_F(OutputFiles, WritesMosaicWorldAndProjectionFiles) {
     ASSERT_EQ(outcome.failure, "");
 
     const std::vector<fs::path> files = output_files();
-    ASSERT_EQ(files.size(), 3u);
+    ASSERT_EQ(files.size(), 4u);
     fs::path base = files[0];
-    base.replace_extension();
+    while (base.has_extension()) base.replace_extension();
     const std::string name = base.filename().string();
     ASSERT_EQ(name.size(), 17u) << name;  // yyyy-mm-dd-hhiiss
     EXPECT_EQ(name[4], '-');
@@ -73,6 +73,9 @@ TEST_F(OutputFiles, WritesMosaicWorldAndProjectionFiles) {
               "0.00034364261168385\r\n0.00000000000000000\r\n0.00000000000000000\r\n"
               "-0.00025031289111389\r\n5.2000000000\r\n43.3000000000\r\n");
     EXPECT_EQ(test_support::read_file(base.string() + ".prj"), std::string(app::projection_line) + "\r\n");
+    const std::string auxiliary = test_support::read_file(base.string() + ".jpg.aux.xml");
+    EXPECT_EQ(auxiliary.substr(0, 14), "<PAMDataset>\r\n");
+    EXPECT_NE(auxiliary.find("AUTHORITY[\"EPSG\",\"4326\"]]</SRS>\r\n</PAMDataset>\r\n"), std::string::npos);
     EXPECT_EQ(imaging::load_image(7, base.string() + ".jpg") != 0, true);
     EXPECT_EQ(imaging::image_width(7), 873);
     EXPECT_EQ(imaging::image_height(7), 799);
@@ -81,13 +84,13 @@ TEST_F(OutputFiles, WritesMosaicWorldAndProjectionFiles) {
 TEST_F(OutputFiles, NamesAfter2038AndNeverReplacesAnEarlierResult) {
     const std::string folder = platform::native_path(app::output_folder);
     ASSERT_TRUE(fs::create_directories(folder));
-    // Any one of the three files taken is enough to move all three on.
+    // Any one of the four files taken is enough to move all four on.
     ASSERT_TRUE(test_support::write_file(folder + "/2040-02-29-123456.prj", "earlier"));
     EXPECT_EQ(write(leap_day_2040).image, "C:/Lomtra-SAT/2040-02-29-123456-2.jpg");
     EXPECT_EQ(write(leap_day_2040).image, "C:/Lomtra-SAT/2040-02-29-123456-3.jpg");
     EXPECT_EQ(test_support::read_file(folder + "/2040-02-29-123456.prj"), "earlier");
-    EXPECT_EQ(output_files().size(), 7u);
-    for (const char* extension : {".jgw", ".prj"}) EXPECT_TRUE(fs::exists(folder + "/2040-02-29-123456-3" + extension));
+    EXPECT_EQ(output_files().size(), 9u);
+    for (const char* extension : {".jgw", ".prj", ".jpg.aux.xml"}) EXPECT_TRUE(fs::exists(folder + "/2040-02-29-123456-3" + extension));
 }
 
 TEST_F(OutputFiles, NoMosaicIsNoResult) {

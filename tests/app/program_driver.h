@@ -1,7 +1,6 @@
 #pragma once
 // Drives the real program in-process: its main window, its main loop, a local tile server on
 // loopback and a stand-in for the person who answers the message boxes.
-#include <gtk/gtk.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -26,8 +25,8 @@
 #include "app/program_state.h"
 #include "app/startup.h"
 #include "options.h"
-#include "platform/message_dialog_testing.h"
 #include "platform/paths.h"
+#include "support/toolkit.h"
 #include "tile_server.h"
 #include "ui/gadgets.h"
 #include "ui/windows.h"
@@ -37,8 +36,10 @@ namespace app_test {
 struct shown_box {
     std::string title;
     std::string text;
-    unsigned flags;
+    platform::dialog_buttons buttons;
 };
+
+using test_support::widget;
 
 class program_driver : public testing::Test {
 protected:
@@ -70,12 +71,12 @@ protected:
     // Starts the program with these words after its name; boxes are answered from `answers`
     // (OK for boxes with one button when the queue is empty).
     bool start(const std::vector<std::string>& words) {
-        platform::set_message_dialog_responder([this](const platform::message_dialog_request& box) {
-            boxes.push_back({box.title, box.text, box.flags});
-            if (answers.empty()) return answer_ok;
+        platform::set_dialog_responder([this](const platform::dialog_request& box) {
+            boxes.push_back({box.spec.title, box.spec.text, box.spec.buttons});
+            if (answers.empty()) return platform::dialog_answer::ok;
             const int answer = answers.front();
             answers.pop_front();
-            return answer;
+            return static_cast<platform::dialog_answer>(answer);
         });
         settings.open_result = [this](std::string_view path) {
             opened.emplace_back(path);
@@ -90,7 +91,7 @@ protected:
     void TearDown() override {
         while (!children.empty()) exit_status(children.front(), 0);  // one a failed test left running
         if (started) app::shut_down();
-        platform::set_message_dialog_responder({});
+        platform::set_dialog_responder({});
         server.reset();
     }
 
@@ -110,14 +111,14 @@ protected:
         run_until([&] { return std::chrono::steady_clock::now() > end; }, ms + 1000);
     }
 
-    void click_start() { gtk_button_clicked(GTK_BUTTON(ui::gadget_handle(app::GADGET_START))); }
+    void click_start() { gtk_button_clicked(GTK_BUTTON(widget(ui::gadget_handle(app::GADGET_START)))); }
 
     void type_into(int field, const std::string& text) {
-        gtk_entry_set_text(GTK_ENTRY(ui::gadget_handle(field)), text.c_str());
+        gtk_entry_set_text(GTK_ENTRY(widget(ui::gadget_handle(field))), text.c_str());
     }
 
     void move_trackbar(int trackbar, int position) {
-        gtk_range_set_value(GTK_RANGE(ui::gadget_handle(trackbar)), position);
+        gtk_range_set_value(GTK_RANGE(widget(ui::gadget_handle(trackbar))), position);
     }
 
     void set_area(double lat_min, double lat_max, double lon_min, double lon_max) {
@@ -204,7 +205,7 @@ protected:
 
     // Asks to close the window as the window manager's close box does; true once the loop ended.
     bool close_window() {
-        gtk_window_close(GTK_WINDOW(ui::window_handle(app::main_window_number)));
+        gtk_window_close(GTK_WINDOW(widget(ui::window_handle(app::main_window_number))));
         return run_until([] { return false; }, 5000) || loop_ended;
     }
 

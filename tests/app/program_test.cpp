@@ -3,7 +3,6 @@
 #include <set>
 
 #include "app/start_checks.h"
-#include "platform/controls.h"
 #include "platform/paths.h"
 #include "program_driver.h"
 #include "support/temp_dir.h"
@@ -24,7 +23,7 @@ protected:
 
     void expect_idle_button() {
         EXPECT_EQ(text_of(app::GADGET_START), "START");
-        EXPECT_TRUE(gtk_widget_get_sensitive(ui::gadget_handle(app::GADGET_START)));
+        EXPECT_TRUE(gtk_widget_get_sensitive(app_test::widget(ui::gadget_handle(app::GADGET_START))));
         EXPECT_EQ(app::program.run.state(), app::run_state::idle);
     }
 
@@ -50,7 +49,7 @@ TEST_F(Program, StartsWithTheDefaultAreaAndIdleControls) {
     EXPECT_EQ(text_of(app::GADGET_STATUS), "Ready..........");
     EXPECT_EQ(text_of(app::GADGET_START), "START");
     EXPECT_EQ(ui::gadget_get_state(app::GADGET_PROGRESS), 0);
-    EXPECT_STREQ(gtk_window_get_title(GTK_WINDOW(ui::window_handle(0))), "Lomtra-Systems / Kestrom");
+    EXPECT_STREQ(gtk_window_get_title(GTK_WINDOW(app_test::widget(ui::window_handle(0)))), "Lomtra-Systems / Kestrom");
     for (int gadget = 1; gadget <= 19; ++gadget) EXPECT_NE(ui::gadget_handle(gadget), nullptr) << gadget;
     EXPECT_TRUE(boxes.empty());
 }
@@ -120,11 +119,11 @@ TEST_F(Program, APoleIsRefusedWithAReason) {
 
 TEST_F(Program, TabVisitsTheFieldsTrackbarsAndStartButNoBrowserPanel) {
     ASSERT_TRUE(start({}));
-    GtkWidget* window = ui::window_handle(app::main_window_number);
+    platform::window* window = ui::window_handle(app::main_window_number);
     std::set<int> visited;
     for (int press = 0; press < 16; ++press) {
-        platform::move_focus(window, true);
-        visited.insert(ui::gadget_number_of(platform::focused_child(window)));
+        gtk_widget_child_focus(app_test::widget(window), GTK_DIR_TAB_FORWARD);
+        visited.insert(ui::gadget_number_of(platform::focused_control(window)));
     }
     EXPECT_EQ(visited, (std::set<int>{app::GADGET_START, app::GADGET_LAT_MIN, app::GADGET_LAT_MAX,
                                       app::GADGET_LON_MIN, app::GADGET_LON_MAX, app::GADGET_ZOOM,
@@ -140,7 +139,7 @@ TEST_F(Program, TheConfirmationNamesTheFullCountAndNoRefuses) {
         ASSERT_EQ(shown.size(), 1u) << zoom;
         EXPECT_EQ(shown[0].title, "Download?");
         EXPECT_EQ(shown[0].text, count + " files to download - Are you sure ?");
-        EXPECT_EQ(shown[0].flags, 4u);
+        EXPECT_EQ(shown[0].buttons, platform::dialog_buttons::yes_no);
         expect_idle_button();
     }
 }
@@ -176,7 +175,7 @@ TEST_F(Program, YesStartsTheRunWithTheButtonDisabled) {
     click_start();
     ASSERT_TRUE(run_until([&] { return app::program.run.active(); }, 5000));
     EXPECT_EQ(text_of(app::GADGET_START), "......");
-    EXPECT_FALSE(gtk_widget_get_sensitive(ui::gadget_handle(app::GADGET_START)));
+    EXPECT_FALSE(gtk_widget_get_sensitive(app_test::widget(ui::gadget_handle(app::GADGET_START))));
     EXPECT_EQ(app::program.run.plan().zoom, 12);
     EXPECT_EQ(app::program.run.plan().compression, 10);
     EXPECT_EQ(app::program.run.next_tile().x, 2074);
@@ -211,7 +210,7 @@ TEST(ProgramExit, ClosingTheWindowEndsTheProgramWithCodeZero) {
     setenv("LOMTRA_SAT_SITE", ("127.0.0.1:" + std::to_string(server.port())).c_str(), 1);
     // The close request arrives through the main loop, as the close box's would.
     g_timeout_add(1500, [](gpointer) -> gboolean {
-        if (GtkWidget* window = ui::window_handle(0)) gtk_window_close(GTK_WINDOW(window));
+        if (GtkWidget* window = app_test::widget(ui::window_handle(0))) gtk_window_close(GTK_WINDOW(window));
         return G_SOURCE_REMOVE;
     }, nullptr);
     const char* argv[] = {"lomtra-sat", "nofile", "1", "2", "3", "4"};

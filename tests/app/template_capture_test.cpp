@@ -49,13 +49,18 @@ protected:
                run_until([&] { return run_finished(); }, 60000);
     }
 
-    // The mosaic of the run just made compared with the pattern; the output is removed.
-    static app_test::pattern_match mosaic_match(const app::area& bounds) {
+    // The mosaic of the run just made must show the pattern where its world file says, at the
+    // size of the cut; the output is removed.
+    static void expect_exact_mosaic(const app::area& bounds, const std::string& what) {
         tileserver::rgb_image mosaic;
+        app_test::world_placement placement;
         const fs::path folder = platform::native_path(app::output_folder);
         for (const auto& entry : fs::directory_iterator(folder)) {
             if (entry.path().extension() == ".jpg") {
                 EXPECT_TRUE(tileserver::decode_jpeg(test_support::read_file(entry.path().string()), mosaic));
+                fs::path world = entry.path();
+                EXPECT_TRUE(app_test::parse_world_file(
+                    test_support::read_file(world.replace_extension(".jgw").string()), placement));
             }
         }
         fs::remove_all(folder);
@@ -63,9 +68,9 @@ protected:
         const app::area shown{std::stod(std::to_string(bounds.lat_min)), std::stod(std::to_string(bounds.lat_max)),
                               std::stod(std::to_string(bounds.lon_min)), std::stod(std::to_string(bounds.lon_max))};
         const app::tile_grid grid = app::compute_grid(shown, 12);
-        EXPECT_EQ(mosaic.width, app::mosaic_cut(grid).width);
-        EXPECT_EQ(mosaic.height, app::mosaic_cut(grid).height);
-        return mosaic.width ? app_test::compare_with_pattern(mosaic, grid, 12) : app_test::pattern_match{255, 0};
+        ASSERT_EQ(mosaic.width, app::mosaic_cut(grid).width) << what;
+        ASSERT_EQ(mosaic.height, app::mosaic_cut(grid).height) << what;
+        app_test::expect_exact_placement(mosaic, placement, 12, what);
     }
 };
 
@@ -94,9 +99,7 @@ TEST_F(TemplateCapture, EveryFormGivesTheExactAreaAndTheServerSeesWhoAsks) {
         }
         const std::string shown = f.environment.empty() ? f.file : f.environment;
         ASSERT_TRUE(run_with_settings()) << shown;
-        const app_test::pattern_match match = mosaic_match(paris);
-        EXPECT_LT(match.mean_error, 6.0) << shown;
-        EXPECT_GT(match.grid_line_level, 180.0) << shown;
+        expect_exact_mosaic(paris, shown);
     }
     // The engine's own words first, then the program and its version.
     const std::string agent = server->tile_user_agent();
@@ -123,7 +126,7 @@ TEST_F(TemplateCapture, AMaximumRateSpacesTheTileRequests) {
     // Twenty requests at most five a second: nineteen gaps of at least 200 ms.
     EXPECT_GE(std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - began).count(), 3800);
     EXPECT_EQ(boxes.at(0).text, "20 files to download - Are you sure ?");
-    EXPECT_LT(mosaic_match(twenty_tiles).mean_error, 6.0);
+    expect_exact_mosaic(twenty_tiles, "twenty tiles at five a second");
 }
 
 }  // namespace

@@ -15,20 +15,21 @@ using imaging_test::pixel;
 constexpr image_number preview = 64999;
 
 // Opens a pass on the image the way the application does.
-platform::device_context* open_pass(image_number number) { return begin_drawing(image_target(number)); }
+platform::pixel_view* open_pass(image_number number) { return begin_drawing(image_target(number)); }
 
-TEST(DrawingPass, TheDeviceContextPaintsStraightIntoTheImage) {
+TEST(DrawingPass, ItsPixelsAreTheImagesOwn) {
     ASSERT_NE(create_image(0, 500, 400), 0);
-    platform::device_context* dc = open_pass(0);
-    ASSERT_NE(dc, nullptr);
-    const platform::pixel_view view = platform::selected_pixels(dc);
-    EXPECT_EQ(view.bits, image_bitmap(0)->bits);
-    EXPECT_EQ(view.width, 500);
-    EXPECT_EQ(view.height, 400);
-    EXPECT_EQ(view.depth, 24);
-    ASSERT_TRUE(platform::fill_rect(dc, 10, 15, 1, 1, 0x00FF0000));  // blue, painted by someone else
-    end_drawing();
-    EXPECT_EQ(current_drawing(), nullptr);
+    {
+        const drawing_pass pass(0);
+        ASSERT_NE(pass.pixels(), nullptr);
+        const platform::pixel_view& view = *pass.pixels();
+        EXPECT_EQ(view.bits, image_bitmap(0)->bits);
+        EXPECT_EQ(view.width, 500);
+        EXPECT_EQ(view.height, 400);
+        EXPECT_EQ(view.depth, 24);
+        view.row_from_top(15)[10 * 3] = 255;  // blue, painted by someone else
+    }
+    EXPECT_EQ(current_drawing(), nullptr);  // the scope's end ended the pass
     EXPECT_EQ(pixel(0, 10, 15), (bgr{255, 0, 0}));
 }
 
@@ -40,15 +41,6 @@ TEST(DrawingPass, NoImageNoPass) {
     draw_image(image_bitmap(2), 0, 0);
     fill_box(0, 0, 4, 4, 0xFFFFFF);
     end_drawing();
-}
-
-TEST(DrawingPass, BatchLimitIsOneDuringAPassAndRestoredAfter) {
-    ASSERT_NE(create_image(0, 4, 4), 0);
-    const int before = platform::set_batch_limit(20);
-    ASSERT_NE(open_pass(0), nullptr);
-    EXPECT_EQ(platform::set_batch_limit(1), 1);
-    end_drawing();
-    EXPECT_EQ(platform::set_batch_limit(before), 20);
 }
 
 TEST(DrawingPass, ReleasingTheTargetEndsThePass) {
@@ -150,6 +142,16 @@ TEST(CopyRegion, BeyondTheSourceIsBlack) {
     EXPECT_EQ(pixel(1, 190, 0), (bgr{0, 0, 0}));   // past the right edge
     EXPECT_EQ(pixel(1, 0, 85), (bgr{0, 0, 0}));    // past the bottom edge
     EXPECT_EQ(pixel(1, 255, 255), (bgr{0, 0, 0}));
+}
+
+TEST(CopyRegion, ARectangleStartingLeftOfAndAboveTheSourceIsBlackThere) {
+    ASSERT_NE(create_image(0, 20, 20), 0);
+    imaging_test::paint_pattern(0);
+    ASSERT_NE(copy_region(0, 1, -2, -3, 6, 6), 0);
+    EXPECT_EQ(pixel(1, 2, 3), pattern(0, 0));
+    EXPECT_EQ(pixel(1, 5, 5), pattern(3, 2));
+    EXPECT_EQ(pixel(1, 1, 4), (bgr{0, 0, 0}));
+    EXPECT_EQ(pixel(1, 4, 2), (bgr{0, 0, 0}));
 }
 
 TEST(CopyRegion, FailureLeavesTheDestinationAlone) {

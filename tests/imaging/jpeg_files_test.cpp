@@ -152,8 +152,12 @@ TEST(JpegWriter, AFullDiskGivesZeroAndTheProgramGoesOn) {
     ASSERT_NE(create_image(1, 256, 256), 0);
     imaging_test::paint_pattern(1);
     EXPECT_EQ(save_image(1, "/dev/full", jpeg_encoder, 10), 0);
+    // libjpeg's own words reach whoever reports the failure.
+    EXPECT_NE(last_image_file_error().find("write"), std::string::npos) << last_image_file_error();
     EXPECT_EQ(save_image(1, "C:/no/such/folder/x.jpg", jpeg_encoder, 10), 0);
+    EXPECT_EQ(last_image_file_error(), "No such file or directory");
     EXPECT_EQ(save_image(1, "C:/after.jpg", jpeg_encoder, 10), 1);  // still working
+    EXPECT_EQ(last_image_file_error(), "");
 }
 
 TEST(JpegWriter, AWriteThatBreaksOffRemovesThePartialFile) {

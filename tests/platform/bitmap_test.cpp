@@ -11,10 +11,7 @@ namespace {
 
 using platform::bitmap;
 
-struct bitmap_deleter {
-    void operator()(bitmap* b) const { platform::delete_bitmap(b); }
-};
-using bitmap_ptr = std::unique_ptr<bitmap, bitmap_deleter>;
+using bitmap_ptr = platform::bitmap_handle;
 
 TEST(SectionBitmap, RowsArePaddedBottomUpAndBlack) {
     bitmap_ptr b(platform::create_section_bitmap(5, 3, 24));

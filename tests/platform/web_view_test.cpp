@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <httplib.h>
+#include <webkit2/webkit2.h>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -14,32 +15,21 @@
 #include <vector>
 
 #include "jpeg_memory.h"
-#include "platform/print_window.h"
-#include "platform/tile_page_style.h"
 #include "platform/web_address.h"
 #include "platform/web_view.h"
+#include "support/toolkit.h"
 #include "tile_server.h"
 
-using platform::web_view;
+using test_support::widget;
 
 namespace {
 
 const char* const tile_path = "/kh/v=109&src=app&x=2074&s=&y=1410&z=12&s=Gal";
 constexpr int load_timeout_ms = 20000;
 
-// A 24-bit section bitmap selected into a memory device context, as the capture uses them.
+// A 24-bit section bitmap, as the capture paints into.
 struct capture_target {
-    capture_target(int width, int height)
-        : picture(platform::create_section_bitmap(width, height, 24)), dc(platform::create_memory_dc()) {
-        platform::select_bitmap(dc, picture);
-    }
-    ~capture_target() {
-        platform::select_bitmap(dc, nullptr);
-        platform::delete_dc(dc);
-        platform::delete_bitmap(picture);
-    }
-    capture_target(const capture_target&) = delete;
-    capture_target& operator=(const capture_target&) = delete;
+    capture_target(int width, int height) : picture(platform::create_section_bitmap(width, height, 24)) {}
 
     // Blue, green, red of pixel (x, y), y from the top.
     const std::uint8_t* at(int x, int y) const { return picture->row_from_top(y) + x * 3; }
@@ -49,8 +39,7 @@ struct capture_target {
         return true;
     }
 
-    platform::bitmap* picture;
-    platform::device_context* dc;
+    platform::bitmap_handle picture;
 };
 
 // A loopback port that was free a moment ago, bound but never listened on: connections to it
@@ -72,7 +61,7 @@ int unused_port() {
 class WebView : public testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(gtk_init_check(nullptr, nullptr)) << "needs a display (run under xvfb-run)";
+        ASSERT_TRUE(platform::open_display()) << "needs a display (run under xvfb-run)";
         tileserver::server_options options;
         options.port = 0;
         options.source = tileserver::source_kind::pattern;
@@ -81,23 +70,31 @@ protected:
         ASSERT_GT(server->open(error), 0) << error;
         server->start();
 
-        window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
-        gtk_window_set_default_size(GTK_WINDOW(window), 600, 500);
-        GtkWidget* fixed = gtk_fixed_new();
-        gtk_container_add(GTK_CONTAINER(window), fixed);
-        view = web_view::create(fixed, 0, 0, 500, 400);
-        ASSERT_TRUE(view);
-        view->callbacks().load_started = [this] { ++started; };
-        view->callbacks().load_finished = [this] { ++finished; };
-        gtk_widget_show_all(window);
-        ASSERT_TRUE(view->navigate("about:blank"));
-        ASSERT_TRUE(view->wait_until_loaded(load_timeout_ms));
+        platform::window_spec spec;
+        spec.client_width = 600;
+        spec.client_height = 500;
+        window = platform::create_window(spec);
+        ASSERT_NE(window, nullptr);
+        platform::control_callbacks common;
+        common.destroyed = [this](platform::control*) { view = nullptr; };
+        view = platform::create_web_view(window, {0, 0, 500, 400}, false, std::move(common));
+        ASSERT_NE(view, nullptr);
+        set_callbacks({});
+        platform::show_window(window, platform::show_mode::normal);
+        ASSERT_TRUE(platform::navigate(view, "about:blank"));
+        ASSERT_TRUE(platform::wait_until_loaded(view, load_timeout_ms));
     }
 
     void TearDown() override {
-        view.reset();
-        if (window) gtk_widget_destroy(window);
+        platform::destroy_window(window);
         server.reset();
+    }
+
+    // The view's callbacks, besides the counting of loads that every test has.
+    void set_callbacks(platform::web_view_callbacks callbacks) {
+        callbacks.load_started = [this] { ++started; };
+        callbacks.load_finished = [this] { ++finished; };
+        platform::set_web_view_callbacks(view, std::move(callbacks));
     }
 
     std::string tile_address() const { return server->base_address() + tile_path; }
@@ -105,19 +102,12 @@ protected:
     // Loads an address and waits for its finished callback.
     void load(const std::string& address) {
         const int before = finished;
-        ASSERT_TRUE(view->navigate(address));
-        ASSERT_TRUE(view->wait_until_loaded(load_timeout_ms)) << address;
+        ASSERT_TRUE(platform::navigate(view, address));
+        ASSERT_TRUE(platform::wait_until_loaded(view, load_timeout_ms)) << address;
         EXPECT_GT(finished, before);
     }
 
-    void pump_for(int milliseconds) {
-        bool done = false;
-        g_timeout_add(static_cast<guint>(milliseconds), [](gpointer flag) -> gboolean {
-            *static_cast<bool*>(flag) = true;
-            return G_SOURCE_REMOVE;
-        }, &done);
-        while (!done) g_main_context_iteration(nullptr, TRUE);
-    }
+    void pump_for(int milliseconds) { platform::run_toolkit_for(milliseconds); }
 
     tileserver::rgb_image served_tile() {
         httplib::Client client("127.0.0.1", server->port());
@@ -142,8 +132,8 @@ protected:
     }
 
     std::unique_ptr<tileserver::tile_server> server;
-    GtkWidget* window = nullptr;
-    std::unique_ptr<web_view> view;
+    platform::window* window = nullptr;
+    platform::control* view = nullptr;
     int started = 0;
     int finished = 0;
 };
@@ -152,26 +142,25 @@ protected:
 
 TEST_F(WebView, ShowsATileUnscaledAtTenFifteenAndRendersItExactly) {
     std::vector<double> progress;
-    view->callbacks().progress = [&](double fraction) { progress.push_back(fraction); };
+    platform::web_view_callbacks callbacks;
+    callbacks.progress = [&](double fraction) { progress.push_back(fraction); };
+    set_callbacks(callbacks);
     load(tile_address());
-    EXPECT_FALSE(view->busy());
-    EXPECT_EQ(view->address(), tile_address());
+    EXPECT_FALSE(platform::is_loading(view));
+    EXPECT_EQ(platform::page_address(view), tile_address());
     ASSERT_FALSE(progress.empty());
     EXPECT_DOUBLE_EQ(progress.back(), 1.0);
 
-    ASSERT_EQ(view->width(), 500);
-    ASSERT_EQ(view->height(), 400);
-    capture_target capture(500, 400);
-    ASSERT_TRUE(view->render(capture.dc));
-    // Printing the view's window (as the capture does) gives the same picture.
-    capture_target printed(500, 400);
     int width = 0, height = 0;
-    platform::client_size(view->widget(), width, height);
+    platform::control_size(view, width, height);
     EXPECT_EQ(width, 500);
     EXPECT_EQ(height, 400);
-    ASSERT_TRUE(platform::print_window(view->widget(), printed.dc, 0x1D));
-    EXPECT_EQ(std::memcmp(printed.picture->bits, capture.picture->bits, capture.picture->size_in_bytes()), 0);
-    EXPECT_FALSE(platform::print_window(view->widget(), printed.dc, platform::PRF_CHECKVISIBLE));
+    capture_target capture(500, 400);
+    ASSERT_TRUE(platform::render_control(view, *capture.picture));
+    // A second render of the same page gives the same picture.
+    capture_target again(500, 400);
+    ASSERT_TRUE(platform::render_control(view, *again.picture));
+    EXPECT_EQ(std::memcmp(again.picture->bits, capture.picture->bits, capture.picture->size_in_bytes()), 0);
     // The tile's white grid lines (its left column and top row) sit exactly at x = 10 and
     // y = 15, and every pixel matches the decoded tile up to decoder rounding.
     EXPECT_LE(cut_difference(capture, served_tile()), 8);
@@ -182,18 +171,22 @@ TEST_F(WebView, ShowsATileUnscaledAtTenFifteenAndRendersItExactly) {
 
 TEST_F(WebView, ARefusedConnectionOrACutAnswerIsReportedAndKeepsThePageInsteadOfAnErrorPage) {
     std::vector<std::string> failures;
-    view->callbacks().load_failed = [&](const std::string& reason) { failures.push_back(reason); };
+    platform::web_view_callbacks callbacks;
+    callbacks.load_failed = [&](const std::string& reason) { failures.push_back(reason); };
+    set_callbacks(std::move(callbacks));
     load(tile_address());
     EXPECT_TRUE(failures.empty());
+    capture_target before(500, 400);
+    ASSERT_TRUE(platform::render_control(view, *before.picture));
 
     const int closed_port = unused_port();
     ASSERT_GT(closed_port, 0);
     load("127.0.0.1:" + std::to_string(closed_port) + tile_path);
-    EXPECT_FALSE(view->busy());
+    EXPECT_FALSE(platform::is_loading(view));
     ASSERT_EQ(failures.size(), 1u);
     EXPECT_FALSE(failures[0].empty());
     capture_target after(500, 400);
-    ASSERT_TRUE(view->render(after.dc));
+    ASSERT_TRUE(platform::render_control(view, *after.picture));
     EXPECT_LE(cut_difference(after, served_tile()), 8);
 
     // Half a tile may be on show after an answer cut short; what matters is that it is reported.
@@ -212,10 +205,12 @@ TEST_F(WebView, ARefusedConnectionOrACutAnswerIsReportedAndKeepsThePageInsteadOf
 
 TEST_F(WebView, AnHttpErrorStatusFinishesLikeAnyPageAndIsNoFailure) {
     int failures = 0;
-    view->callbacks().load_failed = [&](const std::string&) { ++failures; };
+    platform::web_view_callbacks callbacks;
+    callbacks.load_failed = [&](const std::string&) { ++failures; };
+    set_callbacks(std::move(callbacks));
     load(server->base_address() + "/no-such-page.html");
-    EXPECT_FALSE(view->busy());
-    EXPECT_EQ(view->address(), server->base_address() + "/no-such-page.html");
+    EXPECT_FALSE(platform::is_loading(view));
+    EXPECT_EQ(platform::page_address(view), server->base_address() + "/no-such-page.html");
     // A page called off by the next request is not a failure either.
     tileserver::server_options options;
     options.port = 0;
@@ -224,7 +219,7 @@ TEST_F(WebView, AnHttpErrorStatusFinishesLikeAnyPageAndIsNoFailure) {
     std::string error;
     ASSERT_GT(hanging.open(error), 0) << error;
     hanging.start();
-    ASSERT_TRUE(view->navigate(hanging.base_address() + tile_path));
+    ASSERT_TRUE(platform::navigate(view, hanging.base_address() + tile_path));
     pump_for(300);
     load(tile_address());
     EXPECT_EQ(failures, 0);
@@ -232,35 +227,37 @@ TEST_F(WebView, AnHttpErrorStatusFinishesLikeAnyPageAndIsNoFailure) {
 
 TEST_F(WebView, AHiddenViewRendersNothing) {
     load(tile_address());
-    gtk_widget_hide(view->widget());
+    gtk_widget_hide(widget(view));
     capture_target capture(500, 400);
-    EXPECT_FALSE(view->render(capture.dc));
-    EXPECT_FALSE(platform::print_window(view->widget(), capture.dc, 0x1D));
+    EXPECT_FALSE(platform::render_control(view, *capture.picture));
+    EXPECT_FALSE(platform::render_control(view, *capture.picture));
     EXPECT_TRUE(capture.all_black());
 
-    gtk_widget_show(view->widget());
-    gtk_widget_hide(window);
-    EXPECT_FALSE(view->render(capture.dc));
+    gtk_widget_show(widget(view));
+    gtk_widget_hide(widget(window));
+    EXPECT_FALSE(platform::render_control(view, *capture.picture));
     EXPECT_TRUE(capture.all_black());
 }
 
 TEST_F(WebView, AnEmptyAddressDoesNotNavigate) {
     load(tile_address());
     const int started_before = started;
-    EXPECT_FALSE(view->navigate(""));
+    EXPECT_FALSE(platform::navigate(view, ""));
     pump_for(200);
     EXPECT_EQ(started, started_before);
-    EXPECT_EQ(view->address(), tile_address());
+    EXPECT_EQ(platform::page_address(view), tile_address());
 }
 
 TEST_F(WebView, TheNavigationCallbackCanRefuseAndTheInformationPagesKeepTheirTitles) {
     std::vector<std::string> asked;
     std::string title;
-    view->callbacks().title = [&](const std::string& text) { title = text; };
-    view->callbacks().navigation = [&](const std::string& address) {
+    platform::web_view_callbacks callbacks;
+    callbacks.title = [&](const std::string& text) { title = text; };
+    callbacks.navigation = [&](const std::string& address) {
         asked.push_back(address);
         return address.find("publicite") == std::string::npos;
     };
+    set_callbacks(callbacks);
     load(server->base_address() + "/presentation.html");
     // The engine may report the title a moment after the load has finished.
     for (int i = 0; i < 100 && title.empty(); ++i) pump_for(20);
@@ -268,22 +265,24 @@ TEST_F(WebView, TheNavigationCallbackCanRefuseAndTheInformationPagesKeepTheirTit
     ASSERT_FALSE(asked.empty());
     EXPECT_EQ(asked.back(), server->base_address() + "/presentation.html");
 
-    ASSERT_TRUE(view->navigate(server->base_address() + "/publicite1.html"));
-    view->wait_until_loaded(3000);
+    ASSERT_TRUE(platform::navigate(view, server->base_address() + "/publicite1.html"));
+    platform::wait_until_loaded(view, 3000);
     EXPECT_EQ(asked.back(), server->base_address() + "/publicite1.html");
-    EXPECT_EQ(view->address(), server->base_address() + "/presentation.html");
-    EXPECT_FALSE(view->busy());
+    EXPECT_EQ(platform::page_address(view), server->base_address() + "/presentation.html");
+    EXPECT_FALSE(platform::is_loading(view));
 }
 
 TEST_F(WebView, BlockedPopupsAreReportedAndNeverOpen) {
     int blocked = 0;
-    view->callbacks().popup_blocked = [&] { ++blocked; };
+    platform::web_view_callbacks callbacks;
+    callbacks.popup_blocked = [&] { ++blocked; };
+    set_callbacks(callbacks);
     const std::string opener = "data:text/html,<script>window.open('about:blank')</script>";
     load(opener);
     pump_for(100);
     EXPECT_EQ(blocked, 0);  // blocking is off: not reported, and still no second window
 
-    view->set_block_popups(true);
+    platform::block_popups(view, true);
     load(opener);
     for (int i = 0; i < 50 && blocked == 0; ++i) pump_for(20);
     EXPECT_EQ(blocked, 1);
@@ -306,43 +305,21 @@ TEST(WebAddress, AddsHttpOnlyWhereTheSchemeIsMissing) {
 
 TEST_F(WebView, RendersClippedIntoASmallerBitmapAndIntoThirtyTwoBits) {
     load(tile_address());
-    platform::bitmap* small = platform::create_section_bitmap(40, 30, 32);
-    platform::device_context* dc = platform::create_memory_dc();
-    platform::select_bitmap(dc, small);
-    ASSERT_TRUE(view->render(dc));
+    platform::bitmap_handle small(platform::create_section_bitmap(40, 30, 32));
+    ASSERT_TRUE(platform::render_control(view, *small));
     // (10, 15) is the tile's top-left corner: its white grid lines cross there.
     const std::uint8_t* corner = small->row_from_top(15) + 10 * 4;
     EXPECT_GT(corner[0], 200);
     EXPECT_GT(corner[1], 200);
     EXPECT_GT(corner[2], 200);
-    platform::select_bitmap(dc, nullptr);
-    EXPECT_FALSE(view->render(dc));  // nothing selected: nothing to paint into
-    platform::delete_dc(dc);
-    platform::delete_bitmap(small);
+    EXPECT_FALSE(platform::render_control(view, platform::pixel_view{}));  // no pixels: nothing to paint into
 }
 
-TEST_F(WebView, OutlivingItsWindowIsSafeAndAnUnplacedViewIsFoundByItsWidget) {
-    EXPECT_EQ(web_view::of(view->widget()), view.get());
-    bool destroyed = false;
-    view->callbacks().destroyed = [&] { destroyed = true; };
-    gtk_widget_destroy(window);
+TEST_F(WebView, EndsWithItsWindowAndSaysSo) {
+    load(tile_address());
+    platform::destroy_window(window);
     window = nullptr;
-    EXPECT_TRUE(destroyed);
-    // Every operation after the window's end does nothing.
-    EXPECT_FALSE(view->navigate(tile_address()));
-    EXPECT_EQ(view->address(), "");
-    EXPECT_FALSE(view->busy());
-    view->reload();
-    capture_target capture(500, 400);
-    EXPECT_FALSE(view->render(capture.dc));
-    view.reset();
-
-    auto unplaced = web_view::create(nullptr, 0, 0, 300, 300);
-    ASSERT_TRUE(unplaced);
-    EXPECT_EQ(web_view::of(unplaced->widget()), unplaced.get());
-    EXPECT_EQ(gtk_widget_get_parent(unplaced->widget()), nullptr);
-    EXPECT_EQ(unplaced->width(), 300);
-    EXPECT_FALSE(unplaced->render(capture.dc));
+    EXPECT_EQ(view, nullptr);  // the destroyed callback came
 }
 
 namespace {
@@ -356,24 +333,26 @@ WebKitHitTestResult* link_hit(const char* uri) {
 TEST_F(WebView, StatusTextFollowsTheLinkUnderTheMouseAndContextMenusCanBeBlocked) {
     std::vector<std::string> status;
     int menus_blocked = 0;
-    view->callbacks().status_text = [&](const std::string& text) { status.push_back(text); };
-    view->callbacks().context_menu_blocked = [&] { ++menus_blocked; };
+    platform::web_view_callbacks callbacks;
+    callbacks.status_text = [&](const std::string& text) { status.push_back(text); };
+    callbacks.context_menu_blocked = [&] { ++menus_blocked; };
+    set_callbacks(callbacks);
 
     WebKitHitTestResult* over_link = link_hit("http://example.org/a");
-    g_signal_emit_by_name(view->widget(), "mouse-target-changed", over_link, 0u);
-    g_signal_emit_by_name(view->widget(), "mouse-target-changed", over_link, 0u);  // no change
+    g_signal_emit_by_name(widget(view), "mouse-target-changed", over_link, 0u);
+    g_signal_emit_by_name(widget(view), "mouse-target-changed", over_link, 0u);  // no change
     WebKitHitTestResult* nothing =
         WEBKIT_HIT_TEST_RESULT(g_object_new(WEBKIT_TYPE_HIT_TEST_RESULT, "context", 1, nullptr));
-    g_signal_emit_by_name(view->widget(), "mouse-target-changed", nothing, 0u);
+    g_signal_emit_by_name(widget(view), "mouse-target-changed", nothing, 0u);
     EXPECT_EQ(status, (std::vector<std::string>{"http://example.org/a", ""}));
 
     WebKitContextMenu* menu = webkit_context_menu_new();
     GdkEvent* click = gdk_event_new(GDK_BUTTON_PRESS);
     gboolean handled = FALSE;
-    g_signal_emit_by_name(view->widget(), "context-menu", menu, click, nothing, &handled);
+    g_signal_emit_by_name(widget(view), "context-menu", menu, click, nothing, &handled);
     EXPECT_FALSE(handled);  // not blocked: the engine shows its menu
-    view->set_block_context_menu(true);
-    g_signal_emit_by_name(view->widget(), "context-menu", menu, click, nothing, &handled);
+    platform::block_context_menu(view, true);
+    g_signal_emit_by_name(widget(view), "context-menu", menu, click, nothing, &handled);
     EXPECT_TRUE(handled);
     EXPECT_EQ(menus_blocked, 1);
 
@@ -386,10 +365,10 @@ TEST_F(WebView, StatusTextFollowsTheLinkUnderTheMouseAndContextMenusCanBeBlocked
 TEST_F(WebView, AWindowTakenOffTheScreenButNotHiddenStillRendersItsNewPages) {
     // What minimising does: the window is unmapped, yet it stays a visible window, and a run
     // left to work while minimised must go on capturing real tiles.
-    gtk_widget_unmap(window);
+    gtk_widget_unmap(widget(window));
     load(tile_address());
     capture_target capture(500, 400);
-    ASSERT_TRUE(platform::print_window(view->widget(), capture.dc, 0x1D));
+    ASSERT_TRUE(platform::render_control(view, *capture.picture));
     EXPECT_LE(cut_difference(capture, served_tile()), 8);
 }
 
@@ -397,8 +376,8 @@ TEST_F(WebView, IsBusyFromTheMomentItIsSentToAnAddress) {
     // The capture loop may see the previous page's download end only after it has asked for
     // the next page; then only the busy test keeps it from capturing the old page.
     load(tile_address());
-    ASSERT_TRUE(view->navigate(server->base_address() + "/12/2075/1410.jpg"));
-    EXPECT_TRUE(view->busy());
-    ASSERT_TRUE(view->wait_until_loaded(load_timeout_ms));
-    EXPECT_FALSE(view->busy());
+    ASSERT_TRUE(platform::navigate(view, server->base_address() + "/12/2075/1410.jpg"));
+    EXPECT_TRUE(platform::is_loading(view));
+    ASSERT_TRUE(platform::wait_until_loaded(view, load_timeout_ms));
+    EXPECT_FALSE(platform::is_loading(view));
 }

@@ -1,7 +1,6 @@
 // Browser panels in a numbered window, driven through the program's own event loop, with
 // pages from an in-process tile server on loopback.
 #include <gtest/gtest.h>
-#include <gtk/gtk.h>
 #include <httplib.h>
 #include <webkit2/webkit2.h>
 
@@ -14,8 +13,7 @@
 
 #include "jpeg_memory.h"
 #include "platform/bitmap.h"
-#include "platform/device_context.h"
-#include "platform/print_window.h"
+#include "support/toolkit.h"
 #include "tile_server.h"
 #include "ui/browser_panel.h"
 #include "ui/events.h"
@@ -25,8 +23,9 @@
 
 namespace {
 
+using test_support::widget;
+
 const char* const tile_path = "/kh/v=109&src=app&x=2074&s=&y=1410&z=12&s=Gal";
-constexpr unsigned print_flags = 0x1D;  // check visible, client, erase background, children
 
 class BrowserPanel : public testing::Test {
 protected:
@@ -68,22 +67,13 @@ protected:
     std::unique_ptr<tileserver::tile_server> server;
 };
 
-// A 24-bit bitmap of a panel's client size in a device context, as the capture makes it.
+// A 24-bit bitmap of a panel's size with the panel rendered into it, as the capture makes it.
 struct capture_image {
-    explicit capture_image(GtkWidget* panel) {
-        platform::client_size(panel, width, height);
-        picture = platform::create_section_bitmap(width, height, 24);
-        dc = platform::create_memory_dc();
-        platform::select_bitmap(dc, picture);
-        platform::print_window(panel, dc, print_flags);
+    explicit capture_image(platform::control* panel) {
+        platform::control_size(panel, width, height);
+        picture.reset(platform::create_section_bitmap(width, height, 24));
+        platform::render_control(panel, *picture);
     }
-    ~capture_image() {
-        platform::select_bitmap(dc, nullptr);
-        platform::delete_dc(dc);
-        platform::delete_bitmap(picture);
-    }
-    capture_image(const capture_image&) = delete;
-    capture_image& operator=(const capture_image&) = delete;
 
     // Largest channel difference between the 256 x 256 cut at (10, 15) and a tile.
     int cut_difference(const tileserver::rgb_image& tile) const {
@@ -104,8 +94,7 @@ struct capture_image {
     }
 
     int width = 0, height = 0;
-    platform::bitmap* picture = nullptr;
-    platform::device_context* dc = nullptr;
+    platform::bitmap_handle picture;
 };
 
 tileserver::rgb_image served_tile(int port) {
@@ -173,7 +162,7 @@ TEST_F(BrowserPanel, ARefusedConnectionStillEndsTheDownloadAndShowsNoErrorPage) 
 
 TEST_F(BrowserPanel, AHiddenPanelRendersBlack) {
     load(tile_address());
-    gtk_widget_hide(ui::gadget_handle(1));
+    gtk_widget_hide(widget(ui::gadget_handle(1)));
     capture_image capture(ui::gadget_handle(1));
     EXPECT_TRUE(capture.all_black());
 }
@@ -243,7 +232,7 @@ TEST_F(BrowserPanel, ClosingTheWindowReleasesThePanel) {
 }
 
 TEST_F(BrowserPanel, StatusChangesAndBlockedContextMenusAreReported) {
-    GtkWidget* panel = ui::gadget_handle(1);
+    GtkWidget* panel = widget(ui::gadget_handle(1));
     WebKitHitTestResult* over_link = WEBKIT_HIT_TEST_RESULT(g_object_new(
         WEBKIT_TYPE_HIT_TEST_RESULT, "context", WEBKIT_HIT_TEST_RESULT_CONTEXT_LINK, "link-uri", "http://a/", nullptr));
     g_signal_emit_by_name(panel, "mouse-target-changed", over_link, 0u);

@@ -1,20 +1,20 @@
 // Per-kind behaviour of the standard controls.
 #include <gtest/gtest.h>
-#include <gtk/gtk.h>
 
 #include <algorithm>
 #include <string>
 
-#include "platform/controls.h"
-#include "platform/window.h"
+#include "support/toolkit.h"
 #include "ui/brushes.h"
-#include "ui/controls.h"
 #include "ui/events.h"
 #include "ui/gadgets.h"
+#include "ui/standard_gadgets.h"
 #include "ui/windows.h"
 #include "ui_test_support.h"
 
 namespace {
+
+using test_support::widget;
 
 class Controls : public testing::Test {
 protected:
@@ -28,7 +28,7 @@ protected:
     // Colour of one client pixel as 0x00BBGGRR, drawn off screen (other test processes' windows
     // may cover ours on the shared display).
     int pixel_at(int x, int y) {
-        GtkWidget* client = platform::client_area(window);
+        GtkWidget* client = gtk_bin_get_child(GTK_BIN(widget(window)));
         const int width = gtk_widget_get_allocated_width(client);
         const int height = gtk_widget_get_allocated_height(client);
         cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
@@ -42,11 +42,11 @@ protected:
         return ui::rgb((pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF);
     }
 
-    GtkWidget* window = nullptr;
+    platform::window* window = nullptr;
 };
 
 TEST_F(Controls, TrackbarDraggedToTheRightEndReadsItsMaximum) {
-    GtkWidget* bar = ui::trackbar_create(8, 10, 10, 250, 20, 1, 20, ui::TRACKBAR_TICKS);
+    GtkWidget* bar = widget(ui::trackbar_create(8, 10, 10, 250, 20, 1, 20, ui::TRACKBAR_TICKS));
     ASSERT_NE(bar, nullptr);
     ui::gadget_set_state(8, 5);
     EXPECT_EQ(ui::gadget_get_state(8), 5);
@@ -59,7 +59,7 @@ TEST_F(Controls, TrackbarDraggedToTheRightEndReadsItsMaximum) {
 }
 
 TEST_F(Controls, VerticalTrackbarReadsItsLargestValueAtTheTop) {
-    GtkWidget* bar = ui::trackbar_create(9, 10, 10, 30, 200, 1, 10, ui::TRACKBAR_VERTICAL);
+    GtkWidget* bar = widget(ui::trackbar_create(9, 10, 10, 30, 200, 1, 10, ui::TRACKBAR_VERTICAL));
     ASSERT_NE(bar, nullptr);
     g_signal_emit_by_name(bar, "move-slider", GTK_SCROLL_START);  // to the top
     EXPECT_EQ(ui::gadget_get_state(9), 10);
@@ -85,7 +85,7 @@ TEST_F(Controls, TrackbarRangeAndProgrammaticMoves) {
 }
 
 TEST_F(Controls, ProgressBarClampsToItsRange) {
-    GtkWidget* bar = ui::progress_bar_create(12, 5, 50, 490, 20, 0, 100);
+    GtkWidget* bar = widget(ui::progress_bar_create(12, 5, 50, 490, 20, 0, 100));
     ASSERT_NE(bar, nullptr);
     ui::gadget_set_state(12, 150);
     EXPECT_DOUBLE_EQ(gtk_progress_bar_get_fraction(GTK_PROGRESS_BAR(bar)), 1.0);
@@ -115,9 +115,9 @@ TEST_F(Controls, ButtonLabelAndState) {
     ui::gadget_set_text(3, "......");
     EXPECT_EQ(ui::gadget_get_text(3), "......");
     ui::gadget_disable(3, 1);
-    EXPECT_FALSE(gtk_widget_is_sensitive(ui::gadget_handle(3)));
+    EXPECT_FALSE(gtk_widget_is_sensitive(widget(ui::gadget_handle(3))));
     ui::gadget_disable(3, 0);
-    EXPECT_TRUE(gtk_widget_is_sensitive(ui::gadget_handle(3)));
+    EXPECT_TRUE(gtk_widget_is_sensitive(widget(ui::gadget_handle(3))));
     ui::gadget_set_state(3, 5);
     EXPECT_EQ(ui::gadget_get_state(3), 1);
 }
@@ -171,8 +171,8 @@ TEST_F(Controls, LongFieldTextComesBackWhole) {
 }
 
 TEST_F(Controls, TextAlignmentAndContent) {
-    GtkWidget* centred = ui::text_create(13, 0, 0, 500, 20, "Ready..........", ui::TEXT_CENTRE);
-    GtkWidget* right = ui::text_create(14, 0, 30, 500, 20, "R", ui::TEXT_RIGHT);
+    GtkWidget* centred = widget(ui::text_create(13, 0, 0, 500, 20, "Ready..........", ui::TEXT_CENTRE));
+    GtkWidget* right = widget(ui::text_create(14, 0, 30, 500, 20, "R", ui::TEXT_RIGHT));
     EXPECT_FLOAT_EQ(gtk_label_get_xalign(GTK_LABEL(centred)), 0.5f);
     EXPECT_FLOAT_EQ(gtk_label_get_xalign(GTK_LABEL(right)), 1.0f);
     ui::gadget_set_text(13, "Download 50 %");
@@ -180,7 +180,7 @@ TEST_F(Controls, TextAlignmentAndContent) {
 }
 
 TEST_F(Controls, ControlsSitAtTheirClientCoordinates) {
-    GtkWidget* button = ui::button_create(3, 25, 45, 250, 40, "START");
+    GtkWidget* button = widget(ui::button_create(3, 25, 45, 250, 40, "START"));
     ui_test::settle();
     GtkAllocation allocation;
     gtk_widget_get_allocation(button, &allocation);
@@ -191,8 +191,8 @@ TEST_F(Controls, ControlsSitAtTheirClientCoordinates) {
 }
 
 TEST_F(Controls, NewControlUnderAUsedNumberReplacesTheOld) {
-    GtkWidget* first = ui::text_create(500, 0, 0, 50, 20, "one", 0);
-    GtkWidget* second = ui::text_create(500, 0, 30, 50, 20, "two", 0);
+    platform::control* first = ui::text_create(500, 0, 0, 50, 20, "one", 0);
+    platform::control* second = ui::text_create(500, 0, 30, 50, 20, "two", 0);
     EXPECT_NE(first, second);
     EXPECT_EQ(ui::gadget_handle(500), second);
     EXPECT_EQ(ui::gadget_get_text(500), "two");

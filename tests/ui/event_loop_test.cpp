@@ -1,19 +1,19 @@
 // The event loop: waiting, the window-event queue and its tail rule, the pending control event.
 #include <gtest/gtest.h>
-#include <gtk/gtk.h>
 
 #include <algorithm>
+#include <vector>
 
-#include "platform/message_pump.h"
-#include "platform/messages.h"
-#include "platform/window.h"
-#include "ui/controls.h"
+#include "support/toolkit.h"
 #include "ui/events.h"
 #include "ui/gadgets.h"
+#include "ui/standard_gadgets.h"
 #include "ui/windows.h"
 #include "ui_test_support.h"
 
 namespace {
+
+using test_support::widget;
 
 class EventLoop : public testing::Test {
 protected:
@@ -25,11 +25,11 @@ protected:
     }
     void TearDown() override { ui::windows_close_all(); }
 
-    GtkWidget* window = nullptr;
+    platform::window* window = nullptr;
 };
 
 TEST_F(EventLoop, ButtonClickIsAControlEventOfTypeZero) {
-    gtk_button_clicked(GTK_BUTTON(ui::gadget_handle(3)));
+    gtk_button_clicked(GTK_BUTTON(widget(ui::gadget_handle(3))));
     const ui_test::seen_event event = ui_test::wait_for_event(ui::EVENT_CONTROL);
     EXPECT_EQ(event.code, ui::EVENT_CONTROL);
     EXPECT_EQ(event.gadget, 3);
@@ -38,54 +38,57 @@ TEST_F(EventLoop, ButtonClickIsAControlEventOfTypeZero) {
 }
 
 TEST_F(EventLoop, CloseRequestIsReportedAndTheWindowStays) {
-    gtk_button_clicked(GTK_BUTTON(ui::gadget_handle(3)));
+    gtk_button_clicked(GTK_BUTTON(widget(ui::gadget_handle(3))));
     ASSERT_EQ(ui_test::wait_for_event(ui::EVENT_CONTROL).gadget, 3);
 
-    gtk_window_close(GTK_WINDOW(window));
+    gtk_window_close(GTK_WINDOW(widget(window)));
     const ui_test::seen_event event = ui_test::wait_for_event(ui::EVENT_CLOSE);
     EXPECT_EQ(event.code, ui::EVENT_CLOSE);
     EXPECT_EQ(event.type, -1);
     EXPECT_EQ(event.gadget, 3);  // kept from the last control event
     ui_test::settle();
-    EXPECT_TRUE(platform::is_window(window));
-    EXPECT_TRUE(gtk_widget_get_visible(window));
+    EXPECT_TRUE(platform::is_window_visible(window));
     EXPECT_EQ(ui::window_handle(0), window);
 }
 
 TEST_F(EventLoop, RepeatedCloseWhileQueuedIsQueuedOnce) {
-    gtk_window_close(GTK_WINDOW(window));
-    gtk_window_close(GTK_WINDOW(window));
+    gtk_window_close(GTK_WINDOW(widget(window)));
+    gtk_window_close(GTK_WINDOW(widget(window)));
     // Both requests are handled before the application takes the first one.
-    while (platform::queued_message_count() < 2 && g_main_context_pending(nullptr)) g_main_context_iteration(nullptr, FALSE);
-    platform::dispatch_waiting_messages();
+    ui::handle_waiting_events();
     const auto seen = ui_test::settle();
     EXPECT_EQ(std::count_if(seen.begin(), seen.end(), [](const auto& e) { return e.code == ui::EVENT_CLOSE; }), 1);
 }
 
 TEST_F(EventLoop, OneCloseRequestOrOneMoveIsOneEvent) {
-    for (const auto& [message, code] : {std::pair{platform::WM_CLOSE, ui::EVENT_CLOSE},
-                                        std::pair{platform::WM_MOVE, ui::EVENT_MOVE}}) {
-        platform::post_message(window, message, 0, 0);
-        const auto seen = ui_test::settle();
-        EXPECT_EQ(std::count_if(seen.begin(), seen.end(), [&](const auto& e) { return e.code == code; }), 1)
-            << code;
-    }
+    const auto count = [](const std::vector<ui_test::seen_event>& seen, int code) {
+        return std::count_if(seen.begin(), seen.end(), [&](const auto& e) { return e.code == code; });
+    };
+    gtk_window_close(GTK_WINDOW(widget(window)));
+    EXPECT_EQ(count(ui_test::settle(), ui::EVENT_CLOSE), 1);
+    gtk_window_move(GTK_WINDOW(widget(window)), 123, 77);
+    EXPECT_EQ(count(ui_test::settle(), ui::EVENT_MOVE), 1);
 }
 
 TEST_F(EventLoop, QueuedHappeningsKeepTheirOrder) {
-    platform::post_message(window, platform::WM_CLOSE, 0, 0);
-    platform::post_message(window, platform::WM_MOVE, 0, 0);
-    platform::post_message(window, platform::WM_CLOSE, 0, 0);
-    platform::dispatch_waiting_messages();
-    // The queue is served before any new message is looked at.
-    EXPECT_EQ(ui::event_poll(), ui::EVENT_CLOSE);
-    EXPECT_EQ(ui::event_poll(), ui::EVENT_MOVE);
-    EXPECT_EQ(ui::event_poll(), ui::EVENT_CLOSE);
+    // Happenings handled outside the wait are queued; the queue is served first, in order.
+    gtk_window_close(GTK_WINDOW(widget(window)));
+    ui::handle_waiting_events();
+    ui::window_set_colour(0, ui::rgb(1, 2, 3));
+    platform::run_toolkit_for(300);
+    gtk_window_close(GTK_WINDOW(widget(window)));
+    ui::handle_waiting_events();
+    std::vector<int> codes;
+    for (int code = ui::event_poll(); code != 0; code = ui::event_poll()) codes.push_back(code);
+    ASSERT_GE(codes.size(), 3u);
+    EXPECT_EQ(codes.front(), ui::EVENT_CLOSE);
+    EXPECT_EQ(codes.back(), ui::EVENT_CLOSE);
+    EXPECT_NE(std::find(codes.begin(), codes.end(), ui::EVENT_REPAINT), codes.end());
 }
 
 TEST_F(EventLoop, PostedControlEventsComeAfterThoseWaiting) {
-    GtkWidget* button = ui::gadget_handle(3);
-    gtk_button_clicked(GTK_BUTTON(button));
+    platform::control* button = ui::gadget_handle(3);
+    gtk_button_clicked(GTK_BUTTON(widget(button)));
     ASSERT_TRUE(ui::post_control_event(button, 77));
     const ui_test::seen_event first = ui_test::wait_for_event(ui::EVENT_CONTROL);
     EXPECT_EQ(first.type, 0);
@@ -95,11 +98,10 @@ TEST_F(EventLoop, PostedControlEventsComeAfterThoseWaiting) {
 }
 
 TEST_F(EventLoop, EventRaisedOutsideTheWaitKeepsItsType) {
-    // A control event dispatched by some other loop (a modal box, a control's start-up pump)
-    // stays pending and is returned, with its own type, by the next wait that dispatches.
+    // A gadget event handled by some other loop (a modal box, a browser panel's start-up)
+    // stays pending and is returned, with its own type, by the next wait.
     ui::post_control_event(ui::gadget_handle(3), 6);
-    platform::dispatch_waiting_messages();
-    platform::post_message(window, platform::WM_MOUSEMOVE, 0, 0);
+    ui::handle_waiting_events();
     EXPECT_EQ(ui::event_wait(100), ui::EVENT_CONTROL);
     EXPECT_EQ(ui::event_gadget(), 3);
     EXPECT_EQ(ui::event_type(), 6);
@@ -115,13 +117,6 @@ TEST_F(EventLoop, WaitWithoutLimitReturnsTheNextEvent) {
     }
     EXPECT_EQ(code, ui::EVENT_CONTROL);
     EXPECT_EQ(ui::event_type(), 5);
-}
-
-TEST_F(EventLoop, RawMessagesComeBackAsTheirCode) {
-    platform::post_message(window, platform::WM_MOUSEMOVE, 0, platform::make_wparam(5, 7));
-    EXPECT_EQ(ui::event_wait(100), 0x200);
-    EXPECT_EQ(ui::event_type(), -1);
-    EXPECT_EQ(ui::event_lparam(), platform::make_wparam(5, 7));
 }
 
 TEST_F(EventLoop, ControlsOfUnknownNumbersDoNothing) {

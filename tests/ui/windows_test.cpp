@@ -1,10 +1,9 @@
 // Opening windows: client size, placement on the screen, background colour.
 #include <gtest/gtest.h>
-#include <gtk/gtk.h>
 
 #include <algorithm>
 
-#include "platform/window.h"
+#include "support/toolkit.h"
 #include "ui/events.h"
 #include "ui/window_placement.h"
 #include "ui/windows.h"
@@ -12,7 +11,10 @@
 
 namespace {
 
-constexpr uint32_t MAIN_WINDOW_FLAGS = 0xCA0001;
+using test_support::widget;
+
+constexpr uint32_t MAIN_WINDOW_FLAGS =
+    ui::WINDOW_TITLE_BAR | ui::WINDOW_CLOSE_BOX | ui::WINDOW_MINIMISE_BOX | ui::WINDOW_CENTRE_ON_SCREEN;
 
 class Windows : public testing::Test {
 protected:
@@ -20,7 +22,7 @@ protected:
 };
 
 TEST_F(Windows, ClientAreaHasExactlyTheAskedSize) {
-    GtkWidget* window = ui::window_open(0, 0, 0, 333, 222, "Client", MAIN_WINDOW_FLAGS);
+    GtkWidget* window = widget(ui::window_open(0, 0, 0, 333, 222, "Client", MAIN_WINDOW_FLAGS));
     ASSERT_NE(window, nullptr);
     ui_test::settle();
     GdkWindow* native = gtk_widget_get_window(window);
@@ -33,7 +35,7 @@ TEST_F(Windows, ClientAreaHasExactlyTheAskedSize) {
 }
 
 TEST_F(Windows, CentredOnTheScreen) {
-    GtkWidget* window = ui::window_open(0, 0, 0, 300, 200, "Centred", MAIN_WINDOW_FLAGS);
+    platform::window* window = ui::window_open(0, 0, 0, 300, 200, "Centred", MAIN_WINDOW_FLAGS);
     ui_test::settle();
     const platform::rect screen = platform::screen_rect();
     const platform::rect outer = platform::window_rect(window);
@@ -44,7 +46,8 @@ TEST_F(Windows, CentredOnTheScreen) {
 
 TEST_F(Windows, LargerThanTheScreenIsCutAndPinnedToTheCorner) {
     const platform::rect screen = platform::screen_rect();
-    GtkWidget* window = ui::window_open(0, 0, 0, screen.width + 500, screen.height + 300, "Big", MAIN_WINDOW_FLAGS);
+    platform::window* window =
+        ui::window_open(0, 0, 0, screen.width + 500, screen.height + 300, "Big", MAIN_WINDOW_FLAGS);
     ASSERT_NE(window, nullptr);
     ui_test::settle();
     const platform::rect outer = platform::window_rect(window);
@@ -80,23 +83,23 @@ TEST(WindowPlacement, CentringRules) {
 }
 
 TEST_F(Windows, ReopeningANumberReplacesTheWindow) {
-    GtkWidget* first = ui::window_open(0, 0, 0, 100, 100, "One", MAIN_WINDOW_FLAGS);
+    GtkWidget* first = widget(ui::window_open(0, 0, 0, 100, 100, "One", MAIN_WINDOW_FLAGS));
     bool first_destroyed = false;
     g_signal_connect(first, "destroy", G_CALLBACK(+[](GtkWidget*, gpointer flag) { *static_cast<bool*>(flag) = true; }),
                      &first_destroyed);
-    GtkWidget* second = ui::window_open(0, 0, 0, 100, 100, "Two", MAIN_WINDOW_FLAGS);
+    platform::window* second = ui::window_open(0, 0, 0, 100, 100, "Two", MAIN_WINDOW_FLAGS);
     EXPECT_NE(second, nullptr);
     EXPECT_TRUE(first_destroyed);
-    EXPECT_STREQ(gtk_window_get_title(GTK_WINDOW(second)), "Two");
+    EXPECT_STREQ(gtk_window_get_title(GTK_WINDOW(widget(second))), "Two");
     EXPECT_EQ(ui::window_handle(0), second);
     EXPECT_EQ(ui::window_number_of(second), 0);
 }
 
 TEST_F(Windows, HiddenAndNotParentOptions) {
-    GtkWidget* main = ui::window_open(0, 0, 0, 100, 100, "Main", MAIN_WINDOW_FLAGS);
-    GtkWidget* hidden = ui::window_open(3, 0, 0, 100, 100, "Hidden", ui::WINDOW_HIDDEN | ui::WINDOW_NOT_PARENT);
+    platform::window* main = ui::window_open(0, 0, 0, 100, 100, "Main", MAIN_WINDOW_FLAGS);
+    platform::window* hidden = ui::window_open(3, 0, 0, 100, 100, "Hidden", ui::WINDOW_HIDDEN | ui::WINDOW_NOT_PARENT);
     ASSERT_NE(hidden, nullptr);
-    EXPECT_FALSE(gtk_widget_get_visible(hidden));
+    EXPECT_FALSE(platform::is_window_visible(hidden));
     EXPECT_EQ(ui::current_parent_window(), main);
     EXPECT_EQ(ui::window_number_of(hidden), 3);
     ui::windows_close_all();

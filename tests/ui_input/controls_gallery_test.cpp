@@ -1,24 +1,24 @@
 // One window with a control of every kind, as the user sees it. With LOMTRA_GALLERY_PNG set,
 // the window is saved to that file (used for the documentation picture).
 #include <gtest/gtest.h>
-#include <gtk/gtk.h>
 
 #include <cstdlib>
 
 #include "../ui/ui_test_support.h"
 #include "imaging/image_store.h"
 #include "platform/bitmap.h"
-#include "platform/controls.h"
-#include "platform/window.h"
-#include "ui/controls.h"
+#include "support/toolkit.h"
 #include "ui/gadgets.h"
 #include "ui/image_control.h"
+#include "ui/standard_gadgets.h"
 #include "ui/windows.h"
 
 namespace {
 
+using test_support::widget;
+
 TEST(ControlsGallery, EveryKindFitsItsRectangle) {
-    GtkWidget* window = ui::window_open(0, 0, 0, 420, 260, "Controls", 0xCA0001);
+    GtkWidget* window = widget(ui::window_open(0, 0, 0, 420, 260, "Controls", 0xCA0001));
     ASSERT_NE(window, nullptr);
     ui::window_set_colour(0, ui::rgb(212, 208, 200));
     ui::button_create(3, 10, 10, 120, 30, "START");
@@ -57,8 +57,8 @@ TEST(ControlsGallery, EveryKindFitsItsRectangle) {
     ui_test::settle();
     for (int gadget : {2, 3, 4, 8, 9, 10, 11, 12, 13, 16}) {
         GtkAllocation allocation;
-        gtk_widget_get_allocation(ui::gadget_handle(gadget), &allocation);
-        const platform::rect wanted = platform::child_rect(ui::gadget_handle(gadget));
+        gtk_widget_get_allocation(widget(ui::gadget_handle(gadget)), &allocation);
+        const platform::rect wanted = platform::control_rect(ui::gadget_handle(gadget));
         EXPECT_EQ(allocation.width, wanted.width) << "gadget " << gadget;
         EXPECT_EQ(allocation.height, wanted.height) << "gadget " << gadget;
     }

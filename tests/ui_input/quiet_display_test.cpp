@@ -1,19 +1,20 @@
 // Checks that need a display where nothing else happens: no other test's window taking the
 // focus or repainting over ours (these tests run alone).
 #include <gtest/gtest.h>
-#include <gtk/gtk.h>
 
 #include <algorithm>
 #include <chrono>
 
 #include "../ui/ui_test_support.h"
-#include "platform/window.h"
-#include "ui/controls.h"
+#include "support/toolkit.h"
 #include "ui/events.h"
 #include "ui/gadgets.h"
+#include "ui/standard_gadgets.h"
 #include "ui/windows.h"
 
 namespace {
+
+using test_support::widget;
 
 using clock_type = std::chrono::steady_clock;
 
@@ -31,13 +32,13 @@ protected:
     }
     void TearDown() override { ui::windows_close_all(); }
 
-    GtkWidget* window = nullptr;
+    platform::window* window = nullptr;
 };
 
 TEST_F(QuietDisplay, NothingWaitingReturnsNothingAndLeavesTheLastEventAlone) {
     ASSERT_NE(ui::button_create(3, 10, 10, 120, 30, "START"), nullptr);
     ui_test::settle();
-    gtk_button_clicked(GTK_BUTTON(ui::gadget_handle(3)));
+    gtk_button_clicked(GTK_BUTTON(widget(ui::gadget_handle(3))));
     ASSERT_EQ(ui_test::wait_for_event(ui::EVENT_CONTROL).gadget, 3);
 
     const auto started = clock_type::now();
@@ -66,7 +67,7 @@ TEST_F(QuietDisplay, SameWindowColourTwiceDoesNotRepaint) {
 
     // The colour really is on screen.
     if (!ui_test::exact_colour_display()) return;
-    GdkPixbuf* shot = gdk_pixbuf_get_from_window(gtk_widget_get_window(window), 50, 50, 1, 1);
+    GdkPixbuf* shot = gdk_pixbuf_get_from_window(gtk_widget_get_window(widget(window)), 50, 50, 1, 1);
     ASSERT_NE(shot, nullptr);
     const guchar* pixel = gdk_pixbuf_get_pixels(shot);
     EXPECT_EQ(pixel[0], 10);
@@ -78,10 +79,10 @@ TEST_F(QuietDisplay, SameWindowColourTwiceDoesNotRepaint) {
 TEST_F(QuietDisplay, AControlRepaintingItselfDoesNotEraseTheWindow) {
     ASSERT_NE(ui::button_create(3, 10, 10, 120, 30, "START"), nullptr);
     ui_test::settle();
-    gtk_widget_queue_draw(ui::gadget_handle(3));
+    gtk_widget_queue_draw(widget(ui::gadget_handle(3)));
     auto seen = ui_test::settle(300);
     EXPECT_TRUE(std::none_of(seen.begin(), seen.end(), [](const auto& e) { return e.code == ui::EVENT_REPAINT; }));
-    platform::invalidate(window);
+    gtk_widget_queue_draw(widget(window));
     seen = ui_test::settle(300);
     EXPECT_TRUE(std::any_of(seen.begin(), seen.end(), [](const auto& e) { return e.code == ui::EVENT_REPAINT; }));
 }

@@ -11,16 +11,16 @@
 #include <vector>
 
 #include "../ui/ui_test_support.h"
-#include "platform/controls.h"
-#include "platform/message_dialog_testing.h"
-#include "platform/window.h"
-#include "ui/controls.h"
+#include "support/toolkit.h"
 #include "ui/events.h"
 #include "ui/gadgets.h"
 #include "ui/message_box.h"
+#include "ui/standard_gadgets.h"
 #include "ui/windows.h"
 
 namespace {
+
+using test_support::widget;
 
 bool have_xdotool() {
     gchar* path = g_find_program_in_path("xdotool");
@@ -65,7 +65,7 @@ class RealInput : public testing::Test {
 protected:
     void SetUp() override {
         if (!have_xdotool()) GTEST_SKIP() << "xdotool is not installed";
-        window = ui::window_open(0, 0, 0, 400, 300, "Lomtra input test", 0xCA0001);
+        window = widget(ui::window_open(0, 0, 0, 400, 300, "Lomtra input test", 0xCA0001));
         ASSERT_NE(window, nullptr);
         ui_test::move_pointer_away();
         ui_test::settle();
@@ -85,7 +85,7 @@ protected:
 };
 
 TEST_F(RealInput, ClicksOnAButtonAndNoneWhileItIsDisabled) {
-    GtkWidget* button = ui::button_create(3, 20, 20, 250, 40, "START");
+    GtkWidget* button = widget(ui::button_create(3, 20, 20, 250, 40, "START"));
     ui_test::settle();
     ASSERT_TRUE(click(button));
     const ui_test::seen_event clicked = ui_test::wait_for_event(ui::EVENT_CONTROL, 3);
@@ -104,7 +104,7 @@ TEST_F(RealInput, ClicksOnAButtonAndNoneWhileItIsDisabled) {
 }
 
 TEST_F(RealInput, TrackbarDraggedToItsRightEnd) {
-    GtkWidget* bar = ui::trackbar_create(8, 20, 20, 250, 20, 1, 20, ui::TRACKBAR_TICKS);
+    GtkWidget* bar = widget(ui::trackbar_create(8, 20, 20, 250, 20, 1, 20, ui::TRACKBAR_TICKS));
     ui::gadget_set_state(8, 5);
     ui_test::settle();
     gint slider_start = 0, slider_end = 0;
@@ -132,7 +132,7 @@ TEST_F(RealInput, TabAndShiftTabMoveTheFocusAndFieldsReportIt) {
     ASSERT_TRUE(ui_test::run_until([&] { return gtk_window_is_active(GTK_WINDOW(window)); }));
     ui_test::settle();
 
-    const auto focused_gadget = [&] { return ui::gadget_number_of(platform::focused_child(window)); };
+    const auto focused_gadget = [&] { return ui::gadget_number_of(platform::focused_control(ui::window_handle(0))); };
     const auto press = [&](const char* key, int expected) {
         EXPECT_TRUE(xdotool({"key", "--clearmodifiers", key}));
         EXPECT_TRUE(ui_test::run_until([&] { return focused_gadget() == expected; })) << key << " to " << expected;
@@ -159,18 +159,18 @@ TEST_F(RealInput, TabAndShiftTabMoveTheFocusAndFieldsReportIt) {
 TEST_F(RealInput, BoxIsOwnedByTheWindowInTheForeground) {
     ASSERT_TRUE(xdotool({"windowfocus", "--sync", xid_of(window)}));
     ASSERT_TRUE(ui_test::run_until([&] { return gtk_window_is_active(GTK_WINDOW(window)); }));
-    GtkWidget* owner = nullptr;
+    platform::window* owner = nullptr;
     bool enabled_during = true;
-    platform::set_message_dialog_responder([&](const platform::message_dialog_request& request) {
+    platform::set_dialog_responder([&](const platform::dialog_request& request) {
         owner = request.owner;
-        enabled_during = platform::is_window_enabled(window);
-        return 1;
+        enabled_during = platform::is_window_enabled(ui::window_handle(0));
+        return platform::dialog_answer::ok;
     });
-    EXPECT_EQ(ui::message_box_ok("Error", "Zoom too low"), 1);
-    platform::set_message_dialog_responder({});
-    EXPECT_EQ(owner, window);
+    EXPECT_EQ(ui::message_box_ok("Error", "Zoom too low"), ui::ANSWER_OK);
+    platform::set_dialog_responder({});
+    EXPECT_EQ(owner, ui::window_handle(0));
     EXPECT_FALSE(enabled_during);
-    EXPECT_TRUE(platform::is_window_enabled(window));
+    EXPECT_TRUE(platform::is_window_enabled(ui::window_handle(0)));
 }
 
 TEST_F(RealInput, ReturnKeyAnswersYes) {
@@ -195,13 +195,13 @@ TEST_F(RealInput, ReturnKeyAnswersYes) {
         },
         nullptr);
 
-    const int answer = ui::message_box(title, "12 files to download - Are you sure ?", 4);
-    EXPECT_EQ(answer, 6);
+    const int answer = ui::message_box(title, "12 files to download - Are you sure ?", ui::MESSAGE_BOX_YES_NO);
+    EXPECT_EQ(answer, ui::ANSWER_YES);
     if (answer != 0) g_source_remove(watchdog);
     int status = 0;
     waitpid(pid, &status, 0);
     g_spawn_close_pid(pid);
-    EXPECT_TRUE(platform::is_window_enabled(window));
+    EXPECT_TRUE(platform::is_window_enabled(ui::window_handle(0)));
 }
 
 }  // namespace

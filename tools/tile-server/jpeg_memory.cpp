@@ -1,100 +1,72 @@
 #include "jpeg_memory.h"
 
-#include <csetjmp>
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 
-#include <jpeglib.h>
 #include <sys/stat.h>
+
+#include "imaging/jpeg_guard.h"
 
 namespace tileserver {
 namespace {
 
-// libjpeg reports fatal errors through error_exit, which must not return: jump back to the
-// caller instead of letting libjpeg end the process. Warnings (a truncated file) are counted
-// so a damaged tile is refused rather than served half grey.
-struct error_manager {
-    jpeg_error_mgr base;
-    std::jmp_buf escape;
+// What the encoding step needs, as plain data (see jpeg_guard.h).
+struct encode_job {
+    jpeg_compress_struct* info;
+    const rgb_image* image;
+    int quality;
+    unsigned char** buffer;
+    unsigned long* size;
 };
 
-void on_error_exit(j_common_ptr info) {
-    std::longjmp(reinterpret_cast<error_manager*>(info->err)->escape, 1);
+void encode_step(void* data) {
+    const encode_job& job = *static_cast<encode_job*>(data);
+    jpeg_compress_struct* info = job.info;
+    jpeg_create_compress(info);
+    jpeg_mem_dest(info, job.buffer, job.size);
+    info->image_width = static_cast<JDIMENSION>(job.image->width);
+    info->image_height = static_cast<JDIMENSION>(job.image->height);
+    info->input_components = 3;
+    info->in_color_space = JCS_RGB;
+    jpeg_set_defaults(info);
+    jpeg_set_quality(info, job.quality, TRUE);
+    for (int c = 0; c < info->num_components; ++c) {
+        info->comp_info[c].h_samp_factor = 1;
+        info->comp_info[c].v_samp_factor = 1;
+    }
+    jpeg_start_compress(info, TRUE);
+    while (info->next_scanline < info->image_height) {
+        JSAMPROW row = const_cast<JSAMPROW>(job.image->at(0, static_cast<int>(info->next_scanline)));
+        jpeg_write_scanlines(info, &row, 1);
+    }
+    jpeg_finish_compress(info);
 }
 
-void on_message(j_common_ptr) {}  // stay quiet: callers report failure by result
-
-// Encoding state that has to survive a longjmp; the caller owns it so no C++ object with a
-// destructor lives in the frame that setjmp returns to.
-struct encode_state {
-    jpeg_compress_struct info;
-    error_manager errors;
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
+struct decode_job {
+    jpeg_decompress_struct* info;
+    const std::string* bytes;
+    rgb_image* image;
 };
 
-bool encode_into(encode_state& s, const rgb_image& image, int quality) {
-    s.info.err = jpeg_std_error(&s.errors.base);
-    s.errors.base.error_exit = on_error_exit;
-    s.errors.base.output_message = on_message;
-    if (setjmp(s.errors.escape)) {
-        jpeg_destroy_compress(&s.info);
-        return false;
-    }
-    jpeg_create_compress(&s.info);
-    jpeg_mem_dest(&s.info, &s.buffer, &s.size);
-    s.info.image_width = static_cast<JDIMENSION>(image.width);
-    s.info.image_height = static_cast<JDIMENSION>(image.height);
-    s.info.input_components = 3;
-    s.info.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&s.info);
-    jpeg_set_quality(&s.info, quality, TRUE);
-    for (int c = 0; c < s.info.num_components; ++c) {
-        s.info.comp_info[c].h_samp_factor = 1;
-        s.info.comp_info[c].v_samp_factor = 1;
-    }
-    jpeg_start_compress(&s.info, TRUE);
-    while (s.info.next_scanline < s.info.image_height) {
-        JSAMPROW row = const_cast<JSAMPROW>(image.at(0, static_cast<int>(s.info.next_scanline)));
-        jpeg_write_scanlines(&s.info, &row, 1);
-    }
-    jpeg_finish_compress(&s.info);
-    jpeg_destroy_compress(&s.info);
-    return true;
-}
-
-struct decode_state {
-    jpeg_decompress_struct info;
-    error_manager errors;
-};
-
-bool decode_into(decode_state& s, const std::string& bytes, rgb_image& image) {
-    s.info.err = jpeg_std_error(&s.errors.base);
-    s.errors.base.error_exit = on_error_exit;
-    s.errors.base.output_message = on_message;
-    if (setjmp(s.errors.escape)) {
-        jpeg_destroy_decompress(&s.info);
-        return false;
-    }
-    jpeg_create_decompress(&s.info);
-    jpeg_mem_src(&s.info, reinterpret_cast<const unsigned char*>(bytes.data()),
-                 static_cast<unsigned long>(bytes.size()));
-    jpeg_read_header(&s.info, TRUE);
-    s.info.out_color_space = JCS_RGB;
-    jpeg_start_decompress(&s.info);
-    image.width = static_cast<int>(s.info.output_width);
-    image.height = static_cast<int>(s.info.output_height);
+void decode_step(void* data) {
+    const decode_job& job = *static_cast<decode_job*>(data);
+    jpeg_decompress_struct* info = job.info;
+    jpeg_create_decompress(info);
+    jpeg_mem_src(info, reinterpret_cast<const unsigned char*>(job.bytes->data()),
+                 static_cast<unsigned long>(job.bytes->size()));
+    jpeg_read_header(info, TRUE);
+    info->out_color_space = JCS_RGB;
+    jpeg_start_decompress(info);
+    rgb_image& image = *job.image;
+    image.width = static_cast<int>(info->output_width);
+    image.height = static_cast<int>(info->output_height);
     image.pixels.resize(static_cast<std::size_t>(image.width) * image.height * 3);
-    while (s.info.output_scanline < s.info.output_height) {
-        JSAMPROW row = image.at(0, static_cast<int>(s.info.output_scanline));
-        jpeg_read_scanlines(&s.info, &row, 1);
+    while (info->output_scanline < info->output_height) {
+        JSAMPROW row = image.at(0, static_cast<int>(info->output_scanline));
+        jpeg_read_scanlines(info, &row, 1);
     }
-    const bool damaged = s.errors.base.num_warnings > 0;
-    jpeg_finish_decompress(&s.info);
-    jpeg_destroy_decompress(&s.info);
-    return !damaged;
+    jpeg_finish_decompress(info);
 }
 
 }  // namespace
@@ -103,19 +75,31 @@ std::string encode_jpeg(const rgb_image& image, int quality) {
     if (image.width <= 0 || image.height <= 0 ||
         image.pixels.size() != static_cast<std::size_t>(image.width) * image.height * 3)
         return {};
-    encode_state state{};
-    const bool ok = encode_into(state, image, quality);
+    imaging::jpeg_guard guard;
+    jpeg_compress_struct info{};
+    info.err = imaging::init_jpeg_guard(guard, 0);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    encode_job job{&info, &image, quality, &buffer, &size};
+    const bool encoded = imaging::run_guarded(guard, encode_step, &job);
+    jpeg_destroy_compress(&info);
     std::string bytes;
-    if (ok && state.buffer) bytes.assign(reinterpret_cast<const char*>(state.buffer), state.size);
-    std::free(state.buffer);  // jpeg_mem_dest allocates with malloc
+    if (encoded && buffer) bytes.assign(reinterpret_cast<const char*>(buffer), size);
+    std::free(buffer);  // jpeg_mem_dest allocates with malloc
     return bytes;
 }
 
 bool decode_jpeg(const std::string& bytes, rgb_image& image) {
     if (bytes.empty()) return false;
-    image.pixels.reserve(256 * 256 * 3);  // allocate before setjmp's frame does any work
-    decode_state state{};
-    return decode_into(state, bytes, image);
+    imaging::jpeg_guard guard;
+    jpeg_decompress_struct info{};
+    info.err = imaging::init_jpeg_guard(guard, 0);
+    decode_job job{&info, &bytes, &image};
+    const bool decoded = imaging::run_guarded(guard, decode_step, &job);
+    // Warnings (a truncated file) mean a damaged tile, refused rather than served half grey.
+    const bool damaged = guard.manager.num_warnings > 0;
+    jpeg_destroy_decompress(&info);
+    return decoded && !damaged;
 }
 
 bool read_whole_file(const std::string& path, std::string& bytes) {
