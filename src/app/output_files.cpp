@@ -76,11 +76,11 @@ output_outcome write_output(const area& bounds, int compression, const std::func
     std::string failed;
     errno = 0;
     if (!imaging::save_image(mosaic_image, image_name, imaging::jpeg_encoder, compression)) {
-        // The codec's own words say why when it has them (a full disk, a folder that may not be
-        // written to).
+        // The system's reason when it gave one (the codec can only guess at a full disk), else
+        // the codec's own words.
         const std::string codec_reason = imaging::last_image_file_error();
         failed = file_failure("The mosaic", image_name,
-                              codec_reason.empty() ? system_reason("the image could not be encoded") : codec_reason);
+                              system_reason(codec_reason.empty() ? "the image could not be encoded" : codec_reason));
     } else if (!write_text_file(world_file_number, world_name, world_file_lines(bounds, width, height))) {
         failed = file_failure("The world file", world_name, system_reason("it could not be created"));
     } else if (!write_text_file(projection_file_number, projection_name,

@@ -121,8 +121,14 @@ TEST_F(Program, TabVisitsTheFieldsTrackbarsAndStartButNoBrowserPanel) {
     ASSERT_TRUE(start({}));
     platform::window* window = ui::window_handle(app::main_window_number);
     std::set<int> visited;
+    GtkWidget* top = app_test::widget(window);
     for (int press = 0; press < 16; ++press) {
-        gtk_widget_child_focus(app_test::widget(window), GTK_DIR_TAB_FORWARD);
+        // The Tab key as the window receives it.
+        GdkEvent* tab = gdk_event_new(GDK_KEY_PRESS);
+        tab->key.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(top)));
+        tab->key.keyval = GDK_KEY_Tab;
+        gtk_widget_event(top, tab);
+        gdk_event_free(tab);
         visited.insert(ui::gadget_number_of(platform::focused_control(window)));
     }
     EXPECT_EQ(visited, (std::set<int>{app::GADGET_START, app::GADGET_LAT_MIN, app::GADGET_LAT_MAX,
