@@ -19,9 +19,6 @@
 namespace app {
 namespace {
 
-constexpr unsigned yes_no_box = 4;
-constexpr int answer_yes = 6;
-
 int64_t milliseconds_between(std::chrono::steady_clock::time_point from, std::chrono::steady_clock::time_point to) {
     return std::chrono::duration_cast<milliseconds>(to - from).count();
 }
@@ -68,7 +65,7 @@ void capture_run::on_browser_event(int type) {
         // An event of an earlier load (one that failed before this tile was asked for) finds
         // the panel's failure cleared by the new request: it says nothing of this tile.
         const std::string failure = ui::browser_panel_failure(GADGET_BROWSER);
-        if (!failure.empty()) tile_failed(failure);
+        if (!failure.empty()) tile_failed(failure, true);
     } else if (type == ui::BROWSER_EVENT_DOWNLOAD_END) {
         state_ = run_state::page_finished;
     }
@@ -98,7 +95,7 @@ void capture_run::on_pass() {
     if (awaiting_answer(now)) {
         // The page that never ends is called off, so it cannot end during the wait.
         ui::gadget_set_state(GADGET_BROWSER, ui::BROWSER_STOP);
-        tile_failed("no answer within " + seconds_text(settings_.patience.no_answer.count()));
+        tile_failed("no answer within " + seconds_text(settings_.patience.no_answer.count()), false);
         return;
     }
     if (state_ != run_state::page_finished || ui::gadget_get_attribute(GADGET_BROWSER, ui::BROWSER_BUSY) != 0) return;
@@ -106,7 +103,7 @@ void capture_run::on_pass() {
     // lost to a capture step's draining): the panel itself says whether its page came.
     const std::string failure = request_.out ? ui::browser_panel_failure(GADGET_BROWSER) : "";
     if (!failure.empty()) {
-        tile_failed(failure);
+        tile_failed(failure, true);
         return;
     }
     capture_step();
@@ -121,7 +118,7 @@ void capture_run::capture_step() {
     const bool priming = !request_.out;
     const capture_result captured = capture_tile();
     if (!priming && captured.outcome == capture_outcome::not_rendered) {
-        tile_failed(captured.failure);
+        tile_failed(captured.failure, false);
         return;
     }
     if (!priming && captured.outcome == capture_outcome::failed) {
@@ -168,11 +165,14 @@ void capture_run::send_request() {
         ui::gadget_set_text(GADGET_STATUS, awaited_tile_status(request_.tile, plan_.zoom, request_.attempts));
 }
 
-void capture_run::tile_failed(const std::string& reason) {
+void capture_run::tile_failed(const std::string& reason, bool load_failed) {
     const clock::time_point now = clock::now();
     request_.reason = reason.empty() ? "the page could not be loaded" : reason;
     ++request_.failures;
-    if (patience_spent(now)) {
+    // When nothing answers at the address of the run's first tile, waiting will not help: the
+    // user is asked at once and told where the tile source is chosen.
+    const bool first_tile = capture_count_ <= 1;
+    if (patience_spent(now) || (first_tile && load_failed)) {
         ask_whether_to_go_on();
         return;
     }
@@ -189,7 +189,7 @@ tile_failure capture_run::described_failure() const {
 
 void capture_run::ask_whether_to_go_on() {
     state_ = run_state::retry_wait;  // nothing of the run moves while the box is up
-    if (ui::message_box("Error", tile_failure_text(described_failure()), yes_no_box) != answer_yes) {
+    if (ui::message_box("Error", tile_failure_text(described_failure()), ui::MESSAGE_BOX_YES_NO) != ui::ANSWER_YES) {
         files_.remove_all();
         back_to_idle(false);
         return;

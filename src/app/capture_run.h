@@ -89,7 +89,9 @@ private:
     void capture_step();
     void request_tile(int64_t k);
     void send_request();
-    void tile_failed(const std::string& reason);
+    // A tile that did not come; `load_failed` when its load failed at the network level (not
+    // when it went unanswered or the engine only failed to paint it).
+    void tile_failed(const std::string& reason, bool load_failed);
     void ask_whether_to_go_on();
     tile_failure described_failure() const;
     void finish();

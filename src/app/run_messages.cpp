@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "services/settings.h"
 #include "services/text.h"
 
 namespace app {
@@ -23,9 +24,15 @@ std::string tile_failure_text(const tile_failure& failure) {
     std::string text = "The tile " + tile_text(failure.tile, failure.zoom) + " did not arrive after " +
                        integer_to_text(failure.attempts) + (failure.attempts == 1 ? " request" : " requests") +
                        " over " + seconds_text(failure.waited_ms) + ": " + failure.reason + ".";
-    if (failure.first_tile) text += "\nNo tile of this run has arrived yet.";
-    text += "\nAddress: " + failure.address +
-            "\n\nTry again? Yes asks for the tile again; No stops the run and deletes its temporary files.";
+    text += "\nAddress: " + failure.address;
+    // Nothing has come from that address at all: most likely the tile source is not the one
+    // meant, so the box says where it is chosen.
+    if (failure.first_tile) {
+        text += "\nNo tile of this run has arrived yet. The tile source is chosen by LOMTRA_SAT_TILE_URL (now " +
+                services::setting_origin_text("LOMTRA_SAT_TILE_URL") + "), in the environment or in the settings file " +
+                services::settings_file_path() + ".";
+    }
+    text += "\n\nTry again? Yes asks for the tile again; No stops the run and deletes its temporary files.";
     return text;
 }
 

@@ -11,6 +11,7 @@
 #include <fstream>
 
 #include "app/startup.h"
+#include "services/settings.h"
 #include "jpeg_memory.h"
 #include "pattern_match.h"
 #include "program_driver.h"
@@ -142,6 +143,30 @@ TEST_F(RunFaults, AServerThatNeverComesBackAsksAndNoLeavesDriveCAsItWas) {
     EXPECT_FALSE(lomtra_folder_exists());
     EXPECT_EQ(text_of(app::GADGET_STATUS), "Ready..........");
     EXPECT_EQ(text_of(app::GADGET_START), "START");
+}
+
+TEST_F(RunFaults, NothingAnsweringAtTheTileAddressAsksAtOnceAndNamesWhereTheSourceIsChosen) {
+    start_server();
+    const int port = server->port();
+    server.reset();  // nothing answers at the configured address; the patience stays the program's own
+    const std::vector<std::string> before = drive_c_files();
+    ASSERT_TRUE(start({"nofile", "48.8", "48.9", "2.3", "2.4"}));
+    move_trackbar(app::GADGET_ZOOM, 12);
+    run_for(50);
+    answers = {answer_yes, answer_no};
+    const auto pressed = std::chrono::steady_clock::now();
+    click_start();
+    ASSERT_TRUE(run_until([&] { return error_boxes().size() == 1 && run_finished(); }, 20000));
+    // At once: not after the two minutes a tile is otherwise awaited.
+    EXPECT_LT(std::chrono::steady_clock::now() - pressed, std::chrono::seconds(15));
+
+    const std::string text = error_boxes()[0].text;
+    EXPECT_NE(text.find("Address: http://127.0.0.1:" + std::to_string(port) + "/"), std::string::npos) << text;
+    EXPECT_NE(text.find("No tile of this run has arrived yet"), std::string::npos) << text;
+    EXPECT_NE(text.find("LOMTRA_SAT_TILE_URL"), std::string::npos) << text;
+    EXPECT_NE(text.find(services::settings_file_path()), std::string::npos) << text;
+    EXPECT_EQ(drive_c_files(), before);
+    EXPECT_FALSE(lomtra_folder_exists());
 }
 
 TEST_F(RunFaults, ATileThatNeverAnswersIsAskedForAgainAndTheWindowStillCloses) {
