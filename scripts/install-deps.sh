@@ -7,11 +7,12 @@ set -euo pipefail
 build_packages=(cmake make g++ pkg-config libjpeg62-turbo-dev libgtk-3-dev libwebkit2gtk-4.1-dev
                 libcpp-httplib-dev fonts-dejavu-core xplanet-images)
 # The package test makes the Debian package (dpkg-dev, file) and checks its desktop entry and
-# manual pages (desktop-file-utils, groff-base, man-db); the capture tests read the mosaic with
-# gdalinfo and gdallocationinfo (gdal-bin), as GIS software reads it.
+# manual pages (desktop-file-utils, groff-base, man-db); the locale test makes a decimal-comma
+# locale (locales); the capture tests read the mosaic with gdalinfo and gdallocationinfo
+# (gdal-bin), as GIS software reads it.
 package_packages=(dpkg-dev file)
 test_packages=(libgtest-dev libgmock-dev xvfb xauth xdotool xplanet-images "${package_packages[@]}"
-               desktop-file-utils groff-base man-db gdal-bin)
+               desktop-file-utils groff-base man-db locales gdal-bin)
 run_packages=(xvfb xauth x11-apps imagemagick xplanet-images)
 # gdal-bin gives the capture benchmark its reference tool.
 bench_packages=(xvfb xauth gdal-bin)

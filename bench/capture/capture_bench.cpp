@@ -30,7 +30,7 @@
 #include <string>
 #include <vector>
 
-#include "app/capture_loop.h"
+#include "app/capture_run.h"
 #include "app/georeferenced_cut.h"
 #include "app/main_loop.h"
 #include "app/main_window.h"
@@ -125,8 +125,8 @@ double timed_run(int& boxes_seen) {
     gtk_range_set_value(GTK_RANGE(test_support::widget(ui::gadget_handle(app::GADGET_COMPRESSION))), compression);
     const auto start = clock_type::now();
     gtk_button_clicked(GTK_BUTTON(test_support::widget(ui::gadget_handle(app::GADGET_START))));
-    const bool began = run_until([] { return app::program.run_active == 1; });
-    const bool ended = began && run_until([] { return app::program.run_active == 0; });
+    const bool began = run_until([] { return app::program.run.active(); });
+    const bool ended = began && run_until([] { return !app::program.run.active(); });
     return ended ? ms_since(start) : -1.0;
 }
 
@@ -216,16 +216,14 @@ struct assembly_times {
 // priming page (number 0) and of tiles 1 to P, as the capture loop does them.
 bool timed_parts(step_parts& sum, int64_t& steps, assembly_times& times) {
     app::program.bounds = {area.lat_min, area.lat_max, area.lon_min, area.lon_max};
-    app::program.grid = app::compute_grid(app::program.bounds, zoom);
     app::program.zoom = zoom;
-    app::program.compression = compression;
-    app::program.preview_row = 0;
-    app::program.preview_column = 0;
-    const int64_t tiles = app::tile_count(app::program.grid);
+    const app::tile_grid grid = app::compute_grid(app::program.bounds, zoom);
+    const int64_t tiles = app::tile_count(grid);
+    app::temporary_files files;
     imaging::register_jpeg_encoder();
     for (int64_t k = 0; k <= tiles; ++k) {
         auto at = clock_type::now();
-        const app::tile_position tile = app::walk_tile(app::program.grid, k == 0 ? 1 : k);
+        const app::tile_position tile = app::walk_tile(grid, k == 0 ? 1 : k);
         ui::gadget_set_text(app::GADGET_BROWSER, app::tile_address(tile.x, tile.y, zoom));
         if (!wait_for_page()) return false;
         sum.page += ms_since(at);
@@ -243,11 +241,12 @@ bool timed_parts(step_parts& sum, int64_t& steps, assembly_times& times) {
         at = clock_type::now();
         app::cut_tile();
         imaging::save_image(app::tile_image, app::tile_file_name(k), imaging::jpeg_encoder, compression);
+        files.add_tile(k);
         sum.encodes += ms_since(at);
 
         if (k > 0) {
             at = clock_type::now();
-            app::update_preview(k);
+            app::update_preview(grid, k);
             sum.preview += ms_since(at);
         }
     }
@@ -262,15 +261,16 @@ bool timed_parts(step_parts& sum, int64_t& steps, assembly_times& times) {
     times.decoding = ms_since(at);
     // The assembly as assemble_mosaic does it, its two halves timed apart.
     at = clock_type::now();
-    app::draw_mosaic_canvas();
+    bool assembled = app::draw_mosaic_canvas(grid, files).empty();
     const auto drawn = clock_type::now();
-    app::cut_mosaic(app::mosaic_canvas_image, app::mosaic_image, app::program.grid, app::program.bounds, zoom);
+    assembled = assembled && app::cut_mosaic(app::mosaic_canvas_image, app::mosaic_image, grid,
+                                             app::program.bounds, zoom);
     times.resampling = ms_since(drawn);
     times.assembly = ms_since(at);
-    services::remove_file(app::tile_file_name(0));
+    files.remove_all();
     imaging::free_image(app::mosaic_image);
     imaging::free_image(app::mosaic_canvas_image);
-    return true;
+    return assembled;
 }
 
 struct gdal_result {
@@ -374,12 +374,13 @@ int main(int argc, char** argv) {
     if (!pages) return 1;
     setenv("LOMTRA_SAT_SITE", ("127.0.0.1:" + std::to_string(pages->port())).c_str(), 1);
 
-    app::open_finished_mosaic = [](std::string_view) { return 1; };
+    app::run_settings settings;
+    settings.open_result = [](std::string_view) { return 1; };
     const std::string lat_min_text = std::to_string(area.lat_min), lat_max_text = std::to_string(area.lat_max);
     const std::string lon_min_text = std::to_string(area.lon_min), lon_max_text = std::to_string(area.lon_max);
     const char* program_argv[] = {"lomtra-sat", "nofile", lat_min_text.c_str(), lat_max_text.c_str(),
                                   lon_min_text.c_str(), lon_max_text.c_str()};
-    if (!app::start_program(6, program_argv)) return 1;
+    if (!app::start_program(6, program_argv, settings)) return 1;
     const auto settle = clock_type::now();
     run_until([&] { return ms_since(settle) > 2000; });
 

@@ -38,12 +38,7 @@ void kml_text_collector::add(unsigned char byte) {
     }
     // The closing tag's name may only be found after the character that follows the opening
     // "coordinates" (normally its ">"), exactly where the cut by position looks for it.
-    if (text_.size() >= 2 * keyword.size() + 1 && ends_with_keyword()) {
-        complete_ = true;
-    } else if (text_.size() > max_element_length) {
-        text_.clear();
-        complete_ = true;
-    }
+    if (text_.size() >= 2 * keyword.size() + 1 && ends_with_keyword()) complete_ = true;
 }
 
 std::string coordinates_text(std::string_view kml_text) {
@@ -73,7 +68,8 @@ area area_from_coordinates(std::string_view coordinates) {
 bool read_kml_area(std::string_view file_name, area& bounds) {
     if (!services::open_for_reading(kml_file, file_name)) return false;
     kml_text_collector collector;
-    while (!collector.complete() && !services::end_of_file(kml_file)) {
+    for (int64_t read = 0; read < max_kml_bytes && !collector.complete() && !services::end_of_file(kml_file);
+         ++read) {
         collector.add(static_cast<unsigned char>(services::read_byte(kml_file)));
     }
     services::close_file(kml_file);

@@ -6,6 +6,7 @@
 // and the space before the next tuple), and the first eight comma-separated fields are read as
 // longitude, latitude, longitude, latitude, ...
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -14,19 +15,19 @@
 namespace app {
 
 // Reads the KML file `file_name` through file number 0 and sets all four bounds from it.
-// Returns false, leaving `bounds` untouched, when the file cannot be opened.
+// Returns false, leaving `bounds` untouched, when the file cannot be opened (a folder, a device
+// or a pipe cannot: only regular files are read). At most max_kml_bytes are read: a first
+// element that has not ended by then reads as one that never ends.
 bool read_kml_area(std::string_view file_name, area& bounds);
+constexpr std::int64_t max_kml_bytes = std::int64_t{32} << 20;
 
 // Keeps the bytes of a KML file that matter: those from 0x20 to 0x7F, in order, up to the
 // end of the first coordinates element (nothing after it can change the area). Text before the
 // first "coordinates" is dropped as it arrives, so memory stays small whatever the file holds.
 class kml_text_collector {
 public:
-    // An element longer than this is not a polygon anyone draws; it is read as empty.
-    static constexpr std::size_t max_element_length = 256u << 20;
-
     void add(unsigned char byte);
-    // True once the end of the first coordinates element has been seen (or the limit reached).
+    // True once the end of the first coordinates element has been seen.
     bool complete() const { return complete_; }
     // The kept text (from the first "coordinates" on), ready for coordinates_text().
     const std::string& text() const { return text_; }

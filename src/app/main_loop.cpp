@@ -1,11 +1,8 @@
 #include "app/main_loop.h"
 
-#include "app/capture_loop.h"
 #include "app/main_window.h"
 #include "app/program_state.h"
-#include "services/files.h"
 #include "services/text.h"
-#include "ui/browser_panel.h"
 #include "ui/events.h"
 #include "ui/gadgets.h"
 
@@ -24,9 +21,7 @@ void show_trackbar_label(int trackbar, int label, const std::string& prefix, con
 void dispatch_control_event(int gadget, int type) {
     switch (gadget) {
         case GADGET_BROWSER:
-            if (type == ui::BROWSER_EVENT_DOWNLOAD_END && program.page_state == PAGE_WAITING) {
-                program.page_state = PAGE_FINISHED;
-            }
+            program.run.on_browser_event(type);
             break;
         case GADGET_ZOOM:
             show_trackbar_label(GADGET_ZOOM, GADGET_ZOOM_LABEL, "Zoom = ", "");
@@ -42,32 +37,20 @@ void dispatch_control_event(int gadget, int type) {
     }
 }
 
-void close_path() {
-    for (int32_t i = 0; i < program.capture_count; ++i) {
-        services::remove_file("C:/" + services::integer_to_text(i) + ".jpg");
-    }
-    services::remove_file("C:/screenshot.jpg");
-    services::remove_file("C:/shot.jpg");
-    services::remove_file("C:/essai.jpg");
-}
+void close_path() { program.run.close(); }
 
 bool main_loop_pass() {
     const int event = ui::event_wait(pass_timeout_ms);
-    if (program.run_active == 1) {
-        if (program.page_state == PAGE_FINISHED &&
-            ui::gadget_get_attribute(GADGET_BROWSER, ui::BROWSER_BUSY) == 0) {
-            capture_step();
-        } else {
-            check_page_timeout();
-        }
-    }
-    if (event == ui::EVENT_CONTROL) {
+    program.run.on_pass();
+    // A termination signal takes the close path as the close box does. It is a flag rather
+    // than an event, so no capture step's draining can swallow it.
+    bool ends = event == ui::EVENT_CLOSE || ui::termination_signal() != 0;
+    if (!ends && event == ui::EVENT_CONTROL) {
         dispatch_control_event(ui::event_gadget(), ui::event_type());
-    } else if (event == ui::EVENT_CLOSE) {
-        close_path();
-        return false;
+        ends = ui::termination_signal() != 0;  // it came while one of START's boxes was up
     }
-    return true;
+    if (ends) close_path();
+    return !ends;
 }
 
 void run_main_loop() {

@@ -16,8 +16,8 @@ void dispatch_control_event(int gadget, int type);
 // START: read the window, check, confirm and set up the run (or refuse it).
 void start_handler();
 
-// On the window-close event: delete the temporary files of an unfinished run and the fixed
-// diagnostic files.
+// On the window-close event or a termination signal: delete the temporary files of an
+// unfinished run and the fixed diagnostic files.
 void close_path();
 
 }  // namespace app

@@ -1,21 +1,18 @@
 #include "app/output_files.h"
 
-#include <array>
-#include <vector>
+#include <cerrno>
+#include <string_view>
 
 #include "app/preview_and_mosaic.h"
-#include "app/program_state.h"
+#include "app/run_messages.h"
 #include "app/world_file.h"
 #include "imaging/image_files.h"
 #include "imaging/image_store.h"
-#include "services/command_line.h"
 #include "services/dates.h"
 #include "services/files.h"
+#include "services/text.h"
 
 namespace app {
-
-int (*open_finished_mosaic)(std::string_view path) = services::launch_file;
-
 namespace {
 
 constexpr services::file_number world_file_number = 12;
@@ -26,6 +23,7 @@ constexpr services::file_number auxiliary_file_number = 14;
 // buffered writes themselves cannot tell (a full disk shows only when the buffer is flushed).
 template <typename Lines>
 bool write_text_file(services::file_number number, const std::string& name, const Lines& lines) {
+    errno = 0;
     if (!services::create_file(number, name)) return false;
     int64_t expected = 0;
     for (const auto& line : lines) {
@@ -33,57 +31,68 @@ bool write_text_file(services::file_number number, const std::string& name, cons
         expected += static_cast<int64_t>(std::string_view(line).size()) + 2;
     }
     services::close_file(number);
-    return services::file_size(name) == expected;
+    if (services::file_size(name) == expected) return true;
+    if (errno == 0) errno = ENOSPC;  // the bytes went nowhere: the disk is full
+    return false;
 }
 
-void remove_temporary_files() {
-    services::remove_file("C:/0.jpg");
-    services::remove_file("C:/screenshot.jpg");
-    services::remove_file("C:/shot.jpg");
-    services::remove_file("C:/essai.jpg");
+bool output_exists(const std::string& base) {
+    for (const char* extension : output_extensions)
+        if (services::file_size(base + extension) != -1) return true;
+    return false;
 }
 
 }  // namespace
 
-std::string output_name() {
-    const std::string date_part = services::date_to_text("%yyyy-%mm-%dd-", services::date_now());
-    const std::string time_part = services::date_to_text("%hh%ii%ss", services::date_now());
+std::string output_name(const std::function<int64_t()>& clock) {
+    const std::string date_part = services::date_to_text("%yyyy-%mm-%dd-", clock());
+    const std::string time_part = services::date_to_text("%hh%ii%ss", clock());
     return date_part + time_part;
 }
 
-std::string write_output() {
-    const std::string base = std::string(output_folder) + "/" + output_name();
+std::string free_output_base(const std::string& folder, const std::string& name) {
+    std::string base = folder + "/" + name;
+    for (int64_t suffix = 2; output_exists(base); ++suffix)
+        base = folder + "/" + name + "-" + services::integer_to_text(suffix);
+    return base;
+}
+
+output_outcome write_output(const area& bounds, int compression, const std::function<int64_t()>& clock) {
+    const int width = imaging::image_width(mosaic_image);
+    const int height = imaging::image_height(mosaic_image);
+    if (width < 1 || height < 1) return {"", "There is no mosaic to save."};
+
+    services::make_directory(output_folder);
+    if (services::file_size(output_folder) != -2) {
+        return {"", "The output folder \"" + std::string(output_folder) +
+                        "\" could not be made (a file of that name may be in the way)."};
+    }
+    const std::string base = free_output_base(output_folder, output_name(clock));
     const std::string image_name = base + ".jpg";
     const std::string world_name = base + ".jgw";
     const std::string projection_name = base + ".prj";
     const std::string auxiliary_name = image_name + ".aux.xml";
 
-    services::make_directory(output_folder);
     std::string failed;
-    if (services::file_size(output_folder) != -2) {
-        failed = output_folder;
-    } else if (!imaging::save_image(mosaic_image, image_name, imaging::jpeg_encoder, program.compression)) {
-        failed = image_name;
-    } else if (!write_text_file(world_file_number, world_name,
-                                world_file_lines(program.bounds, imaging::image_width(mosaic_image),
-                                                 imaging::image_height(mosaic_image)))) {
-        failed = world_name;
+    errno = 0;
+    if (!imaging::save_image(mosaic_image, image_name, imaging::jpeg_encoder, compression)) {
+        // The system's reason when it gave one (the codec can only guess at a full disk), else
+        // the codec's own words.
+        const std::string codec_reason = imaging::last_image_file_error();
+        failed = file_failure("The mosaic", image_name,
+                              system_reason(codec_reason.empty() ? "the image could not be encoded" : codec_reason));
+    } else if (!write_text_file(world_file_number, world_name, world_file_lines(bounds, width, height))) {
+        failed = file_failure("The world file", world_name, system_reason("it could not be created"));
     } else if (!write_text_file(projection_file_number, projection_name,
                                 std::array<std::string_view, 1>{projection_line})) {
-        failed = projection_name;
+        failed = file_failure("The projection file", projection_name, system_reason("it could not be created"));
     } else if (!write_text_file(auxiliary_file_number, auxiliary_name, auxiliary_file_lines)) {
-        failed = auxiliary_name;
+        failed = file_failure("The GDAL auxiliary file", auxiliary_name, system_reason("it could not be created"));
     }
-    remove_temporary_files();
-    if (!failed.empty()) {
-        // A half-written result would look like a finished one in the folder: none of it stays.
-        for (const std::string& name : {image_name, world_name, projection_name, auxiliary_name}) {
-            services::remove_file(name);
-        }
-        return failed;
-    }
-    open_finished_mosaic(image_name);
-    return "";
+    if (failed.empty()) return {image_name, ""};
+    // A half-written result would look like a finished one in the folder: none of it stays.
+    for (const char* extension : output_extensions) services::remove_file(base + extension);
+    return {"", failed};
 }
 
 }  // namespace app

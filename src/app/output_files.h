@@ -1,25 +1,36 @@
 #pragma once
 // The result of a run: the mosaic JPEG named after the date and time in "C:/Lomtra-SAT", its
-// world file, its projection file and its GDAL auxiliary file; then the run's remaining temporary files go and the
-// mosaic is handed to the desktop's image viewer.
+// world file, its projection file and its GDAL auxiliary file. A name already taken by an
+// earlier result gets "-2", "-3", ... before the extensions, so no result ever replaces another.
+#include <array>
+#include <cstdint>
+#include <functional>
 #include <string>
-#include <string_view>
+
+#include "app/area.h"
 
 namespace app {
 
 constexpr char output_folder[] = "C:/Lomtra-SAT";
 
-// Writes the four output files of the mosaic image. On success returns the empty text; when a
-// file cannot be written, removes whatever of the output it had written and returns the name
-// of the file that failed. The temporary files are removed in both cases; the mosaic is opened
-// only on success.
-std::string write_output();
+// Every file of one result, the mosaic first: a name is free only when it is free for all.
+constexpr std::array<const char*, 4> output_extensions = {".jpg", ".jgw", ".prj", ".jpg.aux.xml"};
 
-// How the finished mosaic is handed to the desktop (services::launch_file); tests replace it so
-// that no image viewer opens while they run.
-extern int (*open_finished_mosaic)(std::string_view path);
+struct output_outcome {
+    std::string image;    // the mosaic JPEG written, on success
+    std::string failure;  // what could not be written and why, on failure
+};
+
+// Writes the four output files of the mosaic image (`bounds` and `compression` as read at
+// START), named after `clock`. On failure removes whatever of the result it had written and
+// says what failed; nothing is opened either way.
+output_outcome write_output(const area& bounds, int compression, const std::function<int64_t()>& clock);
 
 // The date and time part of the output names, each from its own reading of the clock.
-std::string output_name();
+std::string output_name(const std::function<int64_t()>& clock);
+
+// folder + "/" + name, with "-2", "-3", ... added when a file of that name with any of the
+// output extensions exists already.
+std::string free_output_base(const std::string& folder, const std::string& name);
 
 }  // namespace app

@@ -4,6 +4,9 @@
 #include <cstdint>
 #include <string>
 
+#include "app/temporary_files.h"
+#include "app/tile_grid.h"
+
 namespace app {
 
 constexpr int preview_tile_image = 2;
@@ -13,19 +16,24 @@ constexpr int mosaic_image = 65001;
 // assembly holds no more than the canvas and one tile.
 constexpr int assembly_tile_image = 3;
 
-// Shrinks tile file k ("C:/" k ".jpg") into its preview cell and shows the preview.
-void update_preview(int64_t k);
+// Shrinks tile file k ("C:/" k ".jpg") of the grid's walk into its preview cell and shows the
+// preview. A tile that cannot be loaded leaves its cell as it was.
+void update_preview(const tile_grid& grid, int64_t k);
 
 // Draws tile files 1 to P onto the canvas (deleting each once drawn) and makes the mosaic image
-// from it: the area, each pixel showing the ground where the world file places it.
-void assemble_mosaic();
-// The two halves of the assembly: the tiles onto the canvas, then (cut_mosaic) the mosaic.
-void draw_mosaic_canvas();
+// from it: `bounds` at `zoom`, each pixel showing the ground where the world file places it. Returns the
+// empty text, or what failed and why (a canvas or mosaic that cannot be allocated, a tile file
+// that cannot be loaded back); the mosaic image is then left empty, never holding an earlier
+// run's mosaic.
+std::string assemble_mosaic(const tile_grid& grid, const area& bounds, int zoom, temporary_files& files);
+// The first half of the assembly, alone: the tiles onto the canvas image. Same result text.
+std::string draw_mosaic_canvas(const tile_grid& grid, temporary_files& files);
 
-// Fills the preview black, writes it to "C:/shot.jpg" and shows it.
-void clear_preview();
+// Bytes the assembly of the grid's mosaic holds at its peak: the canvas and the cut.
+int64_t mosaic_memory(const tile_grid& grid);
 
-// "C:/" + k + ".jpg"
-std::string tile_file_name(int64_t k);
+// Fills the preview black and shows it; `keep_file` also writes it to "C:/shot.jpg", as the end
+// of a completed run does.
+void clear_preview(bool keep_file = true);
 
 }  // namespace app

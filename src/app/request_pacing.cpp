@@ -1,6 +1,5 @@
 #include "app/request_pacing.h"
 
-#include <chrono>
 #include <string>
 
 #include "services/settings.h"
@@ -8,31 +7,21 @@
 #include "ui/events.h"
 
 namespace app {
-namespace {
 
-using clock = std::chrono::steady_clock;
-
-struct pacing_state {
-    bool sent_before = false;
-    clock::time_point last_request;
-};
-pacing_state pacing;
-
-}  // namespace
-
-void pace_tile_request() {
+void request_pacer::pace() {
+    using clock = std::chrono::steady_clock;
     const std::string rate_text = services::setting("LOMTRA_SAT_MAX_RATE");
-    if (!rate_text.empty() && pacing.sent_before) {
+    if (!rate_text.empty() && sent_before_) {
         const double rate = services::text_to_real(rate_text);  // the settings take only rates from 0.001 up
         const auto spacing = std::chrono::duration_cast<clock::duration>(std::chrono::duration<double>(1.0 / rate));
-        const clock::time_point due = pacing.last_request + spacing;
+        const clock::time_point due = last_request_ + spacing;
         for (clock::time_point now = clock::now(); now < due; now = clock::now()) {
             const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(due - now).count() + 1;
             ui::wait_keeping_events(static_cast<int>(left));
         }
     }
-    pacing.sent_before = true;
-    pacing.last_request = clock::now();
+    sent_before_ = true;
+    last_request_ = clock::now();
 }
 
 }  // namespace app

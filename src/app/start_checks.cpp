@@ -1,5 +1,7 @@
 #include "app/start_checks.h"
 
+#include "app/preview_and_mosaic.h"
+#include "app/run_messages.h"
 #include "services/text.h"
 
 namespace app {
@@ -26,6 +28,21 @@ refusal check_canvas(const tile_grid& grid) {
                          services::integer_to_text(columns) + " x " + services::integer_to_text(rows) +
                          " tiles; at most " + services::integer_to_text(max_canvas_tiles) +
                          " in each direction). Lower the zoom level or split the area."};
+}
+
+refusal check_memory(const tile_grid& grid, int64_t available) {
+    // Room for the preview, one tile and the encoder besides the canvas and its cut.
+    constexpr int64_t working_room = int64_t{16} << 20;
+    const int64_t needed = mosaic_memory(grid) + working_room;
+    if (available < 0 || needed <= available) return {};
+    return {"Error", "The mosaic of this area needs about " + size_text(needed) + " of memory, but only " +
+                         size_text(available) +
+                         " are available. Lower the zoom level, split the area or close other programs."};
+}
+
+refusal drive_in_use() {
+    return {"Error", "Another Lomtra-SAT window is capturing into the same drive C. Wait until its run has "
+                     "ended, then press START again."};
 }
 
 }  // namespace app

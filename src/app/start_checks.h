@@ -29,4 +29,11 @@ constexpr int32_t max_canvas_tiles = 32767 / 256;
 // store allows cannot be built; the run is refused with this "Error" box.
 refusal check_canvas(const tile_grid& grid);
 
+// After a confirmed START: a mosaic whose assembly needs more memory than is `available`
+// (bytes; -1 when unknown) is refused with the size needed and the size available.
+refusal check_memory(const tile_grid& grid, int64_t available);
+
+// When another window is capturing into the same drive C.
+refusal drive_in_use();
+
 }  // namespace app

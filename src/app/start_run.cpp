@@ -4,6 +4,7 @@
 #include "app/main_window.h"
 #include "app/program_state.h"
 #include "app/start_checks.h"
+#include "platform/memory.h"
 #include "services/text.h"
 #include "ui/gadgets.h"
 #include "ui/message_box.h"
@@ -14,10 +15,9 @@ namespace {
 double read_bound(int field) { return services::text_to_real(ui::gadget_get_text(field)); }
 
 void refuse_run() {
+    program.run.release_drive();
     ui::gadget_disable(GADGET_START, 0);
     ui::gadget_set_text(GADGET_START, "START");
-    program.page_state = PAGE_WAITING;
-    program.run_active = 0;
 }
 
 bool refused_by(const refusal& verdict) {
@@ -42,6 +42,8 @@ void start_handler() {
 
     program.grid = compute_grid(program.bounds, program.zoom);
     if (refused_by(check_start(program.bounds, program.zoom, program.grid))) return;
+    // Two windows on one drive C would write the same temporary files: one run at a time.
+    if (!program.run.claim_drive() && refused_by(drive_in_use())) return;
 
     const std::string question = confirmation_text(tile_count(program.grid));
     if (ui::message_box("Download?", question, ui::MESSAGE_BOX_YES_NO) != ui::ANSWER_YES) {
@@ -49,14 +51,11 @@ void start_handler() {
         return;
     }
     // The count above is shown in full whatever its size; only now is it clear that the user
-    // wants the run, and a mosaic the image store cannot hold is refused with a reason.
+    // wants the run, and a mosaic that cannot be built is refused with a reason.
     if (refused_by(check_canvas(program.grid))) return;
+    if (refused_by(check_memory(program.grid, platform::available_memory()))) return;
 
-    program.tile_x = program.grid.first_column;
-    program.tile_y = program.grid.bottom_row;
-    program.preview_row = 1;
-    program.run_active = 1;
-    program.page_state = PAGE_FINISHED;
+    program.run.begin(run_plan{program.bounds, program.zoom, program.compression, program.grid});
 }
 
 }  // namespace app

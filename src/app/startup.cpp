@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <string_view>
 
 #include "app/area_input.h"
@@ -17,6 +18,7 @@
 #include "services/command_line.h"
 #include "services/files.h"
 #include "services/settings.h"
+#include "ui/events.h"
 #include "ui/message_box.h"
 #include "ui/windows.h"
 
@@ -27,7 +29,7 @@ void start_services(int argc, const char* const* argv) {
     imaging::start_image_decoders();
     imaging::start_drawing_layer();
     imaging::start_image_store();
-    services::set_command_line(services::command_line_from_argv(argc, argv));
+    services::set_command_words(argc, argv);
     imaging::register_jpeg_decoder();
 }
 
@@ -60,8 +62,8 @@ void shut_down() {
     imaging::end_drawing_layer();
 }
 
-bool start_program(int argc, const char* const* argv) {
-    clear_program_variables();
+bool start_program(int argc, const char* const* argv, run_settings settings) {
+    clear_program_variables(std::move(settings));
     start_services(argc, argv);
 
     program.parameters = read_start_parameters();
@@ -69,22 +71,31 @@ bool start_program(int argc, const char* const* argv) {
         ui::message_box_ok(title, text);
     });
 
-    if (!open_main_window(program.bounds)) return false;
-    program.page_state = PAGE_WAITING;
-    program.run_active = 0;
-    return true;
+    return open_main_window(program.bounds);
 }
 
-int run_program(int argc, const char* const* argv) {
+int run_program(int argc, const char* const* argv, run_settings settings) {
     const std::string_view option = only_option(argc, argv);
     if (!option.empty()) {
         std::fputs((option == "--help" ? usage_text() : version_text()).c_str(), stdout);
         return 0;
     }
+    if (!ui::display_available()) {
+        const char* display = std::getenv("DISPLAY");
+        std::fprintf(stderr, "%s: cannot open display %s\n", argc > 0 && argv[0] ? argv[0] : "lomtra-sat",
+                     display && *display ? display : "(DISPLAY is not set)");
+        return 1;
+    }
     if (!apply_settings()) return exit_bad_setting;
-    if (start_program(argc, argv)) run_main_loop();
+    int status = 0;
+    if (start_program(argc, argv, std::move(settings))) {
+        ui::catch_termination_signals();
+        run_main_loop();
+        // Ended from outside: the conventional status of a process ended by that signal.
+        if (const int signal = ui::termination_signal()) status = 128 + signal;
+    }
     shut_down();
-    return 0;
+    return status;
 }
 
 }  // namespace app

@@ -1,6 +1,9 @@
 #include "app/tile_capture.h"
 
+#include <cerrno>
+
 #include "app/main_window.h"
+#include "app/run_messages.h"
 #include "imaging/drawing.h"
 #include "imaging/image_files.h"
 #include "imaging/image_store.h"
@@ -11,31 +14,52 @@
 #include "ui/gadgets.h"
 
 namespace app {
+namespace {
 
-int capture_tile() {
-    imaging::register_jpeg_encoder();
-    services::remove_file("c:\\Screenshot.jpg");
-    render_panel();
-    cut_tile();
-    return 0;
+constexpr char full_capture_file[] = "c:\\Screenshot.jpg";
+constexpr char cut_tile_file[] = "C:/essai.jpg";
+
+std::string save_diagnostic(int image, const char* name) {
+    errno = 0;
+    if (imaging::save_image(image, name, imaging::jpeg_encoder, 0)) return "";
+    return file_failure("The capture file", name, system_reason("the image could not be encoded"));
 }
 
-void render_panel() {
+}  // namespace
+
+capture_result capture_tile() {
+    imaging::register_jpeg_encoder();
+    services::remove_file(full_capture_file);
+    const capture_result rendered = render_panel();
+    if (rendered.outcome != capture_outcome::captured) return rendered;
+    std::string failure = cut_tile();
+    if (failure.empty()) return {capture_outcome::captured, ""};
+    return {capture_outcome::failed, std::move(failure)};
+}
+
+capture_result render_panel() {
     platform::control* panel = ui::gadget_handle(GADGET_BROWSER);
     int width = 0;
     int height = 0;
     platform::control_size(panel, width, height);
-    imaging::create_image(capture_image, width, height, 24);
+    if (!imaging::create_image(capture_image, width, height, 24)) {
+        return {capture_outcome::failed, "The page could not be captured: no memory for a picture of " +
+                                             std::to_string(width) + " x " + std::to_string(height) + " pixels."};
+    }
     // Synchronous: the panel has painted itself into the image before the pass ends. A hidden
-    // panel paints nothing and the capture stays black.
+    // panel paints nothing, and a page the engine did not hand over in time is not a tile.
     const imaging::drawing_pass pass(capture_image);
-    if (pass.pixels()) platform::render_control(panel, *pass.pixels());
+    const bool painted = pass.pixels() && platform::render_control(panel, *pass.pixels());
+    if (painted) return {capture_outcome::captured, ""};
+    return {capture_outcome::not_rendered, "the page could not be rendered"};
 }
 
-void cut_tile() {
-    imaging::save_image(capture_image, "c:\\Screenshot.jpg", imaging::jpeg_encoder, 0);
-    imaging::copy_region(capture_image, tile_image, tile_left, tile_top, tile_size, tile_size);
-    imaging::save_image(tile_image, "C:/essai.jpg", imaging::jpeg_encoder, 0);
+std::string cut_tile() {
+    std::string failure = save_diagnostic(capture_image, full_capture_file);
+    if (!failure.empty()) return failure;
+    if (!imaging::copy_region(capture_image, tile_image, tile_left, tile_top, tile_size, tile_size))
+        return "The tile could not be cut from the capture: not enough memory.";
+    return save_diagnostic(tile_image, cut_tile_file);
 }
 
 }  // namespace app

@@ -1,5 +1,6 @@
 #pragma once
 // Turns the page that browser panel 1 shows right now into the 256 x 256 tile image.
+#include <string>
 
 namespace app {
 
@@ -9,14 +10,26 @@ constexpr int tile_left = 10;     // where a tile page shows its image inside th
 constexpr int tile_top = 15;
 constexpr int tile_size = 256;
 
+enum class capture_outcome {
+    captured,      // image 1 holds the tile
+    not_rendered,  // the panel did not paint its page (the engine did not hand it over): try again
+    failed,        // memory or a diagnostic file failed: the run cannot go on
+};
+
+struct capture_result {
+    capture_outcome outcome = capture_outcome::failed;
+    std::string failure;  // what went wrong and why, unless captured
+};
+
 // Renders the panel into image 0 and cuts image 1 at (10, 15); writes the two diagnostic
-// files "c:\Screenshot.jpg" and "C:/essai.jpg" on the way. Returns 0.
-int capture_tile();
+// files "c:\Screenshot.jpg" and "C:/essai.jpg" on the way.
+capture_result capture_tile();
 
 // The two halves of a capture, apart so that their costs can be measured apart.
 // Renders the panel's client area into image 0.
-void render_panel();
-// Writes image 0 to "c:\Screenshot.jpg", cuts the tile into image 1 and writes "C:/essai.jpg".
-void cut_tile();
+capture_result render_panel();
+// Writes image 0 to "c:\Screenshot.jpg", cuts the tile into image 1 and writes "C:/essai.jpg";
+// the failure, or the empty text.
+std::string cut_tile();
 
 }  // namespace app

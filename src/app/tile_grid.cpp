@@ -101,8 +101,13 @@ std::string grid_refusal(const area& bounds, int zoom) {
     for (double x : {world_x(bounds.lon_min, world), world_x(bounds.lon_max, world)}) {
         if (!fits_int32(x)) return "The longitudes lie too far outside -180 to 180 for the tile grid.";
     }
-    for (double y : {world_y(bounds.lat_min, world), world_y(bounds.lat_max, world)}) {
-        if (!fits_int32(y)) return "The latitudes lie too far outside -90 to 90 for the tile grid.";
+    for (double latitude : {bounds.lat_min, bounds.lat_max}) {
+        if (fits_int32(world_y(latitude, world))) continue;
+        if (std::fabs(latitude) > 90.0) return "The latitudes lie too far outside -90 to 90 for the tile grid.";
+        // The projection runs off to infinity near a pole: the grid itself ends at 85.0511.
+        return "A latitude of " + services::real_to_text(latitude, 7) +
+               " degrees lies too close to the pole: the tile grid ends at 85.0511 degrees north and "
+               "south. Use latitudes between -85.05 and 85.05.";
     }
     const tile_grid grid = compute_grid(bounds, zoom);
     const int64_t columns = static_cast<int64_t>(grid.last_column) - grid.first_column;

@@ -24,7 +24,12 @@ std::string shifted_point_text(double v, std::string_view prefix) {
     const int64_t integer_digits = services::text_length(services::text_field(digits, 0, "."));
     digits = services::text_remove(digits, ".");
     if (integer_digits < 7) digits.insert(0, static_cast<std::size_t>(7 - integer_digits), '0');
-    return std::string(prefix) + digits;
+    if (integer_digits <= 7) return std::string(prefix) + digits;
+    // A pixel of one degree or more: the digits before the point take the prefix's "0", so
+    // 14000000 (1.4 degrees) reads 1.40000000000000000 and never ten times too small.
+    const std::string_view sign = prefix.substr(0, prefix.size() - 2);  // "" or "-"
+    const auto whole = static_cast<std::size_t>(integer_digits - 7);
+    return std::string(sign) + digits.substr(0, whole) + "." + digits.substr(whole);
 }
 
 std::array<std::string, 6> world_file_lines(const area& bounds, int width, int height) {

@@ -20,7 +20,8 @@ extern const std::string_view projection_line;
 extern const std::array<std::string_view, 3> auxiliary_file_lines;
 
 // "0." or "-0." followed by the digits of v / 10000000, built from the text of v (10 decimals)
-// rather than by dividing, so that 17 digits follow the point while v < 10000000.
+// rather than by dividing, so that 17 digits follow the point. From v = 10000000 (a pixel of
+// one degree) on, the whole degrees stand before the point instead of the "0".
 std::string shifted_point_text(double v, std::string_view prefix);
 
 // The six lines of the world file of a width x height mosaic of `bounds`.

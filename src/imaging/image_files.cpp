@@ -48,13 +48,19 @@ int write_over_white(image_writer write_24, const std::string& path, const std::
 
 void start_image_decoders() { lists().decoders.clear(); }
 
+// A codec already listed is not listed twice: registering is safe to repeat, also after
+// start_image_decoders has emptied the list for a new start of the program.
 bool add_image_encoder(const image_encoder& encoder) {
+    for (const image_encoder& listed : lists().encoders)
+        if (listed.identifier == encoder.identifier && listed.write_24 == encoder.write_24) return true;
     if (lists().encoders.size() >= max_codecs) return false;
     lists().encoders.push_back(encoder);
     return true;
 }
 
 bool add_image_decoder(const image_decoder& decoder) {
+    for (const image_decoder& listed : lists().decoders)
+        if (listed.check == decoder.check && listed.decode == decoder.decode) return true;
     if (lists().decoders.size() >= max_codecs) return false;
     lists().decoders.push_back(decoder);
     return true;

@@ -187,16 +187,10 @@ int decode_jpeg(decoder_state& state, std::uint8_t* pixels, std::size_t stride, 
 
 void close_jpeg(decoder_state& state) { release_load(state); }
 
-void register_jpeg_encoder() {
-    static bool registered = false;
-    if (registered) return;
-    registered = add_image_encoder(image_encoder{jpeg_encoder, write_jpeg, nullptr});
-}
+// Listing is idempotent (add_image_encoder, add_image_decoder), so only the first call of a
+// start of the program adds anything.
+void register_jpeg_encoder() { add_image_encoder(image_encoder{jpeg_encoder, write_jpeg, nullptr}); }
 
-void register_jpeg_decoder() {
-    static bool registered = false;
-    if (registered) return;
-    registered = add_image_decoder(image_decoder{check_jpeg, decode_jpeg, close_jpeg});
-}
+void register_jpeg_decoder() { add_image_decoder(image_decoder{check_jpeg, decode_jpeg, close_jpeg}); }
 
 }  // namespace imaging

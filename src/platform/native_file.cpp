@@ -40,11 +40,23 @@ bool native_file::open(const std::string& path, mode how) {
             flags |= O_RDWR | O_CREAT;
             break;
     }
+    // Only regular files are read: a folder, a device such as /dev/zero or a pipe would give
+    // nothing, never end, or hold the open itself until someone writes to it.
+    if (how == mode::read) flags |= O_NONBLOCK;
     folder_change change(path);
     int fd = -1;
     do {
         fd = ::open(path.c_str(), flags, 0666);
     } while (fd < 0 && errno == EINTR);
+    if (fd >= 0 && how == mode::read) {
+        struct stat info {};
+        if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+            ::close(fd);
+            errno = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+            return false;
+        }
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    }
     fd_ = fd;
     if (fd_ >= 0 && how != mode::read) change.done(true);
     return fd_ >= 0;

@@ -12,7 +12,7 @@ namespace platform {
 class native_file {
 public:
     enum class mode {
-        read,    // existing file, read only
+        read,    // existing regular file (no folder, device or pipe), read only
         create,  // read and write; created, or emptied when it exists
         update,  // read and write; created when missing, kept when it exists
     };

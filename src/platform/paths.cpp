@@ -75,10 +75,10 @@ bool exists(const std::string& path) {
 }
 
 // The entry of `folder` whose name equals `component` without regard to case, found by
-// reading the whole folder. An exact match wins; among several others the first in byte order
-// is taken so the choice never flickers.
+// reading the whole folder; among several spellings the first in byte order is taken so the
+// choice never flickers.
 std::string scan_for_component(const std::string& folder, const std::string& component) {
-    owned<DIR, closedir> dir(opendir(folder.empty() ? "." : folder.c_str()));
+    owned<DIR, closedir> dir(opendir(folder.c_str()));
     if (!dir) return component;
     std::string best;
     while (const dirent* entry = readdir(dir.get())) {
@@ -220,10 +220,10 @@ folder_names& drive_c_names() {
 }
 
 // The entry of `folder` that `component` names: the exact name when it exists, else another
-// spelling of it. On drive C the folder's names are kept between look-ups.
-std::string match_component(const std::string& folder, const std::string& component, bool on_drive_c) {
+// spelling of it, from the folder's names kept between look-ups.
+std::string match_component(const std::string& folder, const std::string& component) {
     if (exists(folder + component)) return component;
-    return on_drive_c ? drive_c_names().match(folder, component) : scan_for_component(folder, component);
+    return drive_c_names().match(folder, component);
 }
 
 std::vector<std::string> split_components(std::string_view rest) {
@@ -239,13 +239,13 @@ std::vector<std::string> split_components(std::string_view rest) {
     return parts;
 }
 
-// Joins `base` (empty, "/" or a folder ending in "/") with the components, each matched
-// against what exists. On drive C, ".." never climbs above the root.
-std::string resolve(std::string base, std::string_view rest, bool confined) {
+// Joins the drive-C root `base` (ending in "/") with the components, each matched against what
+// exists. ".." never climbs above the root.
+std::string resolve(std::string base, std::string_view rest) {
     std::vector<std::string> kept;
     for (const std::string& part : split_components(rest)) {
         if (part == ".") continue;
-        if (part == ".." && confined) {
+        if (part == "..") {
             if (!kept.empty()) kept.pop_back();
             continue;
         }
@@ -253,7 +253,7 @@ std::string resolve(std::string base, std::string_view rest, bool confined) {
     }
     std::string path = std::move(base);
     for (std::size_t i = 0; i < kept.size(); ++i) {
-        if (kept[i] != "..") kept[i] = match_component(path, kept[i], confined);
+        kept[i] = match_component(path, kept[i]);
         path += kept[i];
         if (i + 1 < kept.size()) path += '/';
     }
@@ -294,16 +294,11 @@ std::string native_path(std::string_view name) {
         std::string root = drive_c_root();
         if (root.empty()) return {};
         if (root.back() != '/') root += '/';
-        std::string path = resolve(root, name.substr(2), true);
+        std::string path = resolve(root, name.substr(2));
         if (path.size() > 1 && path.back() == '/') path.pop_back();  // the root itself
         return path;
     }
-    if (is_separator(name.front())) {
-        std::string path = resolve("/", name, false);
-        return path;
-    }
-    std::string path = resolve("", name, false);
-    return path.empty() ? "." : path;
+    return std::string(name);
 }
 
 folder_change::folder_change(const std::string& path) {

@@ -7,7 +7,8 @@
 // use). In every name both "/" and "\"
 // separate folders, and each component is matched without regard to case against what
 // exists, so "c:\Screenshot.jpg" and "C:/screenshot.jpg" are one file; a component that does
-// not exist yet keeps the case as written. Names without a drive letter are ordinary paths.
+// not exist yet keeps the case as written. Names without a drive letter are this machine's own
+// file names, used exactly as written: case counts and a backslash is part of a name.
 #include <string>
 #include <string_view>
 

@@ -21,6 +21,11 @@ struct web_view_callbacks {
     std::function<void(double fraction)> progress;  // estimated, 0.0 to 1.0
     // Every load ends with this, a failed one (refused connection, unknown host) included.
     std::function<void()> load_finished;
+    // A load that did not bring its page: the connection failed, the answer was cut short, or
+    // it could not be shown. Comes before that load's load_finished; the view keeps showing
+    // what it showed. A load cancelled by the next navigation (or by stop) is not reported.
+    // An HTTP error status is not a failure: its page is shown like any other.
+    std::function<void(const std::string& reason)> load_failed;
     std::function<void(const std::string& text)> status_text;  // link under the pointer, or ""
     std::function<void(const std::string& title)> title;
     std::function<void()> popup_blocked;

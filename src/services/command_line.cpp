@@ -18,16 +18,16 @@ command_line_state& state() {
     return instance;
 }
 
-// Without an explicit command line, the one this process was started with.
-std::string own_command_line() {
+// Without an explicit command line, the words this process was started with.
+void use_own_arguments() {
     const std::vector<std::string> arguments = platform::process_arguments();
     std::vector<const char*> argv;
     for (const std::string& argument : arguments) argv.push_back(argument.c_str());
-    return command_line_from_argv(static_cast<int>(argv.size()), argv.data());
+    set_command_words(static_cast<int>(argv.size()), argv.data());
 }
 
 command_line_state& known_state() {
-    if (!state().known) set_command_line(own_command_line());
+    if (!state().known) use_own_arguments();
     return state();
 }
 
@@ -54,20 +54,12 @@ std::vector<std::string> split_command_line(std::string_view line) {
     return words;
 }
 
-std::string command_line_from_argv(int argc, const char* const* argv) {
-    std::string line;
-    for (int i = 0; i < argc; ++i) {
-        const std::string_view word = argv[i] ? argv[i] : "";
-        if (i > 0) line += ' ';
-        if (word.empty() || word.find(' ') != std::string_view::npos) {
-            line += '"';
-            line += word;
-            line += '"';
-        } else {
-            line += word;
-        }
-    }
-    return line;
+void set_command_words(int argc, const char* const* argv) {
+    command_line_state& current = state();
+    current.known = true;
+    current.words.clear();
+    for (int i = 0; i < argc; ++i) current.words.emplace_back(argv[i] ? argv[i] : "");
+    current.next = 0;
 }
 
 void set_command_line(std::string_view line) {
@@ -97,7 +89,9 @@ int launch_file(std::string_view path) {
     }
     const std::string native = platform::native_path(name);
     if (native.empty()) return 0;
-    if (platform::start_program(native)) return 1;
+    // Only a program is started; a document (the finished mosaic) goes to the desktop's default
+    // application for its type, whatever its mode bits say.
+    if (platform::is_program(native)) return platform::start_program(native) ? 1 : 0;
     return platform::open_with_default_application(native) ? 1 : 0;
 }
 

@@ -11,9 +11,10 @@ namespace services {
 // The first word is the program name.
 std::vector<std::string> split_command_line(std::string_view line);
 
-// Rebuilds a command line from argv: a word that is empty or holds a space is enclosed in
-// double quotes, words are joined by single spaces.
-std::string command_line_from_argv(int argc, const char* const* argv);
+// Makes argv (the program name first) the words that program_parameter reads, exactly as
+// given: quotes, spaces and all. The words were cut by whoever started the program, so they
+// are never joined and cut again. Resets the position of the next word to word 0.
+void set_command_words(int argc, const char* const* argv);
 
 // Makes `line` the process command line that program_parameter reads, and resets the position
 // of the next word to word 0.
@@ -23,8 +24,9 @@ void set_command_line(std::string_view line);
 // last. A word beyond the last gives the empty text and leaves the position unchanged.
 std::string program_parameter(int index);
 
-// Starts `path` as a program, or, when that fails, opens it with the desktop's default
-// application. Never goes through a shell and never waits. Non-zero when something started.
+// Starts `path` when it is a program (platform::is_program), else opens it with the desktop's
+// default application. Never goes through a shell, never waits, and never hands over our
+// standard output or error. Non-zero when something started.
 int launch_file(std::string_view path);
 
 }  // namespace services

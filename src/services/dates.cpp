@@ -1,7 +1,5 @@
 #include "services/dates.h"
 
-#include <limits>
-
 #include "platform/clock.h"
 #include "services/text.h"
 
@@ -25,7 +23,7 @@ struct date_fields {
     int64_t year, month, day, hour, minute, second;
 };
 
-date_fields fields_of(int32_t date) {
+date_fields fields_of(int64_t date) {
     int64_t days = date / seconds_per_day;
     int64_t seconds = date % seconds_per_day;
     if (seconds < 0) {
@@ -75,7 +73,7 @@ bool token_at(std::string_view mask, std::size_t pos, std::string_view letters) 
 
 }  // namespace
 
-int32_t make_date(int32_t year, int32_t month, int32_t day, int32_t hour, int32_t minute, int32_t second) {
+int64_t make_date(int32_t year, int32_t month, int32_t day, int32_t hour, int32_t minute, int32_t second) {
     if (day == 31 && (month == 4 || month == 6 || month == 9 || month == 11)) return -1;
     if (month == 2 && day > 29) return -1;
     if (month == 2 && day == 29 && !is_leap_for_february(year)) return -1;
@@ -84,19 +82,16 @@ int32_t make_date(int32_t year, int32_t month, int32_t day, int32_t hour, int32_
         return -1;
     if (day < 1 || day > 31 || month < 1 || month > 12 || year <= 0) return -1;
 
-    const int64_t value = days_from_civil(year, month, day) * seconds_per_day + int64_t{hour} * 3600 +
-                          int64_t{minute} * 60 + second;
-    // Outside the 32-bit range no date value exists.
-    if (value < std::numeric_limits<int32_t>::min() || value > std::numeric_limits<int32_t>::max()) return -1;
-    return static_cast<int32_t>(value);
+    return days_from_civil(year, month, day) * seconds_per_day + int64_t{hour} * 3600 + int64_t{minute} * 60 +
+           second;
 }
 
-int32_t date_now() {
+int64_t date_now() {
     const platform::wall_clock_time now = platform::local_time_now();
     return make_date(now.year, now.month, now.day, now.hour, now.minute, now.second);
 }
 
-std::string date_to_text(std::string_view mask, int32_t date) {
+std::string date_to_text(std::string_view mask, int64_t date) {
     const std::string pattern(mask);  // the mask may be the very text the result replaces
     const date_fields fields = fields_of(date);
     std::string result;

@@ -23,6 +23,7 @@ struct browser_panel_data : gadget_data {
     bool block_popups = false;
     bool block_context_menu = false;
     browser_navigation_callback navigation = nullptr;
+    std::string failure;  // why the last load did not bring its page
 };
 
 browser_panel_data& data_of(gadget_record& record) { return static_cast<browser_panel_data&>(*record.data); }
@@ -43,7 +44,9 @@ platform::web_view_callbacks callbacks_for(platform::control* view) {
     platform::web_view_callbacks on;
     on.load_started = [view] {
         browser_panel_data* panel = live_panel(view);
-        if (!panel || !panel->events_enabled) return;
+        if (!panel) return;
+        panel->failure.clear();
+        if (!panel->events_enabled) return;
         progress_download_begin(panel->progress);
         post_control_event(view, BROWSER_EVENT_DOWNLOAD_BEGIN);
     };
@@ -64,6 +67,12 @@ platform::web_view_callbacks callbacks_for(platform::control* view) {
         }
         progress_download_complete(panel->progress);
         post_control_event(view, BROWSER_EVENT_DOWNLOAD_END);
+    };
+    on.load_failed = [view](const std::string& reason) {
+        browser_panel_data* panel = live_panel(view);
+        if (!panel) return;
+        panel->failure = reason.empty() ? "the page could not be loaded" : reason;
+        report(view, BROWSER_EVENT_LOAD_FAILED);
     };
     on.status_text = [view](const std::string&) { report(view, BROWSER_EVENT_STATUS); };
     on.title = [view](const std::string&) { report(view, BROWSER_EVENT_TITLE); };
@@ -131,7 +140,9 @@ void set_attribute(gadget_record& record, int attribute, intptr_t value) {
 gadget_kind make_kind() {
     gadget_kind kind;
     kind.get_text = [](gadget_record& record) { return platform::page_address(record.handle); };
-    kind.set_text = [](gadget_record& record, const std::string& text) { platform::navigate(record.handle, text); };
+    kind.set_text = [](gadget_record& record, const std::string& text) {
+        if (platform::navigate(record.handle, text)) data_of(record).failure.clear();
+    };
     kind.set_state = set_state;
     kind.get_attribute = get_attribute;
     kind.set_attribute = set_attribute;
@@ -146,7 +157,8 @@ platform::control* browser_panel_create(int gadget, int x, int y, int width, int
                                         int /*flags*/) {
     if (!can_create_gadget(gadget)) return nullptr;
     platform::control* view =
-        platform::create_web_view(current_parent_window(), {x, y, width, height}, true, gadget_callbacks());
+        // No tab stop: Tab goes from field to field and to the buttons, never into a web page.
+        platform::create_web_view(current_parent_window(), {x, y, width, height}, false, gadget_callbacks());
     if (!view) return nullptr;
     platform::set_web_view_callbacks(view, callbacks_for(view));
     if (!register_gadget(gadget, view, browser_panel_kind, std::make_unique<browser_panel_data>())) return nullptr;
@@ -164,6 +176,12 @@ platform::control* browser_panel_create(int gadget, int x, int y, int width, int
     }
     if (!address.empty()) platform::navigate(view, std::string(address));
     return view;
+}
+
+std::string browser_panel_failure(int gadget) {
+    gadget_record* record = gadget_record_of(gadget);
+    if (!record || !record->data || record->kind != &browser_panel_kind) return {};
+    return data_of(*record).failure;
 }
 
 }  // namespace ui

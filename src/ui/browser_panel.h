@@ -5,6 +5,7 @@
 // nothing), reading it gives the current address. State: 1 back, 2 forward, 3 stop, 4 reload.
 // The panel's handle (gadget_handle) is what the capture renders into the capture image.
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "platform/gui.h"
@@ -21,6 +22,10 @@ enum browser_event_type : int {
     BROWSER_EVENT_PROGRESS = 5,
     BROWSER_EVENT_DOWNLOAD_END = 6,  // also after a failed download
     BROWSER_EVENT_CONTEXT_MENU_BLOCKED = 7,
+    // The page asked for did not come (connection refused or reset, unknown host, an answer
+    // cut short, content that cannot be shown); raised before that load's download-end event.
+    // An HTTP error page is no failure. browser_panel_failure tells why.
+    BROWSER_EVENT_LOAD_FAILED = 8,
 };
 
 enum browser_attribute : int {
@@ -45,5 +50,9 @@ using browser_navigation_callback = int (*)(int gadget, const char* address);
 // Returns the panel's handle, or null.
 platform::control* browser_panel_create(int gadget, int x, int y, int width, int height, std::string_view address,
                                 int flags = 0);
+
+// Why the panel's last load failed, or the empty text when it brought its page, is still under
+// way, or the gadget is no browser panel. A new navigation clears it.
+std::string browser_panel_failure(int gadget);
 
 }  // namespace ui

@@ -5,6 +5,7 @@
 #include <thread>
 #include <utility>
 
+#include "platform/termination.h"
 #include "ui/gadgets.h"
 #include "ui/windows.h"
 
@@ -117,6 +118,9 @@ int event_poll() { return event_wait(0); }
 int event_gadget() { return events().snapshot.gadget; }
 int event_type() { return events().snapshot.type; }
 int event_window() { return events().snapshot.window; }
+
+void catch_termination_signals() { platform::catch_termination_signals(); }
+int termination_signal() { return platform::termination_signal(); }
 
 void pause(int ms) {
     if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));

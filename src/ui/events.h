@@ -43,6 +43,12 @@ int event_window();
 // Suspends the thread for ms milliseconds (nothing is handled meanwhile).
 void pause(int ms);
 
+// From this call on, SIGTERM, SIGINT and SIGHUP no longer end the process where it stands: the
+// first one is kept for the program's loop (termination_signal), and a message box that is up
+// is answered as refused, so the loop gets to its close path.
+void catch_termination_signals();
+// The number of the termination signal that came, or 0.
+int termination_signal();
 // Handles everything that is waiting, outside event_wait (for loops such as a browser panel
 // waiting for its first page): window happenings are queued, and the last gadget event stays
 // pending for a later wait.

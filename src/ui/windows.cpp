@@ -110,4 +110,6 @@ int window_number_of(const platform::window* handle) {
 
 platform::window* current_parent_window() { return gadget_parent; }
 
+bool display_available() { return platform::open_display(); }
+
 }  // namespace ui

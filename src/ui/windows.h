@@ -53,4 +53,7 @@ int window_number_of(const platform::window* handle);
 // The window that new gadgets go into, null when there is none.
 platform::window* current_parent_window();
 
+// Whether the display can be opened (windows can be made at all).
+bool display_available();
+
 }  // namespace ui

@@ -1,6 +1,8 @@
 #include "app/area_input.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <random>
 #include <string>
@@ -174,6 +176,25 @@ TEST(AreaChoice, MissingFileShowsTheMessage) {
     // With four numbers the message still comes, then the numbers are used.
     expect_area(app::choose_area({folder.file("gone.kml"), "1", "2", "3", "4"}, recorder.inform()), 1, 2, 3, 4);
     EXPECT_EQ(recorder.messages.size(), 2u);
+
+    // A folder, a device that never ends and a pipe nobody writes to cannot be opened either.
+    const std::string pipe = folder.file("pipe.kml");
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    for (const std::string& name : {folder.path(), std::string("/dev/zero"), pipe}) {
+        expect_area(app::choose_area({name, "", "", "", ""}, recorder.inform()), 0, 0, 0, 0);
+        EXPECT_EQ(recorder.messages.back().text, "Impossible d'ouvrir le fichier!") << name;
+    }
+    EXPECT_EQ(recorder.messages.size(), 5u);
+}
+
+TEST(AreaChoice, AnElementThatDoesNotEndInAHugeFileReadsAsEmptyAtOnce) {
+    test_support::temp_dir folder;
+    const std::string name = folder.file("huge.kml");
+    ASSERT_TRUE(test_support::write_file(name, "<kml><coordinates>2.3,48.8,0 2.4,48.9,0 "));
+    ASSERT_EQ(truncate(name.c_str(), off_t{1} << 36), 0);  // 64 GiB of zeros, on no disk
+    message_recorder recorder;
+    expect_area(app::choose_area({name, "", "", "", ""}, recorder.inform()), 0, 0, 0, 0);
+    EXPECT_TRUE(recorder.messages.empty());
 }
 
 TEST(AreaChoice, NofileIsCaseSensitive) {

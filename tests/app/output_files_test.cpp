@@ -1,16 +1,20 @@
-// The files a finished run leaves: mosaic JPEG, world file and projection file.
+// The files a finished run leaves: mosaic JPEG, world file, projection file and GDAL auxiliary file.
 #include "app/output_files.h"
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <csignal>
+
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "app/preview_and_mosaic.h"
-#include "app/program_state.h"
+#include "services/dates.h"
 #include "app/world_file.h"
 #include "imaging/image_files.h"
 #include "imaging/image_store.h"
@@ -22,11 +26,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<std::string> opened;
-int record_open(std::string_view path) {
-    opened.emplace_back(path);
-    return 1;
-}
+const app::area marseille{43.1, 43.3, 5.2, 5.5};
+
+// The clock of a run that ends on 2040-02-29 at 12:34:56, after the 32-bit date values end.
+int64_t leap_day_2040() { return services::make_date(2040, 2, 29, 12, 34, 56); }
 
 class OutputFiles : public testing::Test {
 protected:
@@ -35,14 +38,13 @@ protected:
         imaging::start_image_store();
         imaging::register_jpeg_encoder();
         imaging::register_jpeg_decoder();
-        app::clear_program_variables();
-        app::program.bounds = app::area{43.1, 43.3, 5.2, 5.5};
-        app::program.compression = 10;
-        app::open_finished_mosaic = record_open;
-        opened.clear();
         ASSERT_TRUE(imaging::create_image(app::mosaic_image, 873, 799));
     }
     void TearDown() override { imaging::free_all_images(); }
+
+    app::output_outcome write(const std::function<int64_t()>& clock = services::date_now) {
+        return app::write_output(marseille, 10, clock);
+    }
 
     static std::vector<fs::path> output_files() {
         std::vector<fs::path> files;
@@ -53,11 +55,9 @@ protected:
     }
 };
 
-TEST_F(OutputFiles, WritesMosaicWorldAndProjectionFilesThenOpensTheMosaic) {
-    for (const char* temporary : {"C:/0.jpg", "c:\\Screenshot.jpg", "C:/shot.jpg", "C:/essai.jpg"}) {
-        ASSERT_TRUE(test_support::write_file(platform::native_path(temporary), "x"));
-    }
-    ASSERT_EQ(app::write_output(), "");
+TEST_F(OutputFiles, WritesMosaicWorldAndProjectionFiles) {
+    const app::output_outcome outcome = write();
+    ASSERT_EQ(outcome.failure, "");
 
     const std::vector<fs::path> files = output_files();
     ASSERT_EQ(files.size(), 4u);
@@ -67,6 +67,7 @@ TEST_F(OutputFiles, WritesMosaicWorldAndProjectionFilesThenOpensTheMosaic) {
     ASSERT_EQ(name.size(), 17u) << name;  // yyyy-mm-dd-hhiiss
     EXPECT_EQ(name[4], '-');
     EXPECT_EQ(name[10], '-');
+    EXPECT_EQ(fs::path(platform::native_path(outcome.image)), fs::path(base.string() + ".jpg"));
 
     EXPECT_EQ(test_support::read_file(base.string() + ".jgw"),
               "0.00034364261168385\r\n0.00000000000000000\r\n0.00000000000000000\r\n"
@@ -78,19 +79,31 @@ TEST_F(OutputFiles, WritesMosaicWorldAndProjectionFilesThenOpensTheMosaic) {
     EXPECT_EQ(imaging::load_image(7, base.string() + ".jpg") != 0, true);
     EXPECT_EQ(imaging::image_width(7), 873);
     EXPECT_EQ(imaging::image_height(7), 799);
+}
 
-    ASSERT_EQ(opened.size(), 1u);
-    EXPECT_EQ(fs::path(platform::native_path(opened[0])), fs::path(base.string() + ".jpg"));
-    for (const char* temporary : {"C:/0.jpg", "C:/screenshot.jpg", "C:/shot.jpg", "C:/essai.jpg"}) {
-        EXPECT_FALSE(fs::exists(platform::native_path(temporary))) << temporary;
-    }
+TEST_F(OutputFiles, NamesAfter2038AndNeverReplacesAnEarlierResult) {
+    const std::string folder = platform::native_path(app::output_folder);
+    ASSERT_TRUE(fs::create_directories(folder));
+    // Any one of the four files taken is enough to move all four on.
+    ASSERT_TRUE(test_support::write_file(folder + "/2040-02-29-123456.prj", "earlier"));
+    EXPECT_EQ(write(leap_day_2040).image, "C:/Lomtra-SAT/2040-02-29-123456-2.jpg");
+    EXPECT_EQ(write(leap_day_2040).image, "C:/Lomtra-SAT/2040-02-29-123456-3.jpg");
+    EXPECT_EQ(test_support::read_file(folder + "/2040-02-29-123456.prj"), "earlier");
+    EXPECT_EQ(output_files().size(), 9u);
+    for (const char* extension : {".jgw", ".prj", ".jpg.aux.xml"}) EXPECT_TRUE(fs::exists(folder + "/2040-02-29-123456-3" + extension));
+}
+
+TEST_F(OutputFiles, NoMosaicIsNoResult) {
+    // What a failed assembly leaves: an empty mosaic number, never an earlier mosaic.
+    imaging::free_image(app::mosaic_image);
+    EXPECT_FALSE(write().failure.empty());
+    EXPECT_TRUE(output_files().empty());
 }
 
 TEST_F(OutputFiles, AFolderThatCannotBeMadeIsReportedAndLeavesNothing) {
     // A file where the output folder should be.
     ASSERT_TRUE(test_support::write_file(platform::native_path("C:/") + "/Lomtra-SAT", "in the way"));
-    EXPECT_EQ(app::write_output(), "C:/Lomtra-SAT");
-    EXPECT_TRUE(opened.empty());
+    EXPECT_NE(write().failure.find("\"C:/Lomtra-SAT\""), std::string::npos);
 }
 
 TEST_F(OutputFiles, AnUnwritableFolderIsReportedAndLeavesNoPartialResult) {
@@ -98,29 +111,25 @@ TEST_F(OutputFiles, AnUnwritableFolderIsReportedAndLeavesNoPartialResult) {
     const std::string folder = platform::native_path(app::output_folder);
     ASSERT_TRUE(fs::create_directories(folder));
     fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
-    const std::string failed = app::write_output();
+    const std::string failed = write().failure;
     fs::permissions(folder, fs::perms::owner_all);
     EXPECT_NE(failed.find(".jpg"), std::string::npos);
     EXPECT_TRUE(output_files().empty());
-    EXPECT_TRUE(opened.empty());
 }
 
-TEST_F(OutputFiles, AFullDiskIsReportedAndLeavesNoPartialResult) {
-    // /dev/full accepts the open and fails every write, as a full disk does.
-    if (!fs::exists("/dev/full")) GTEST_SKIP();
-    const std::string folder = platform::native_path(app::output_folder);
-    ASSERT_TRUE(fs::create_directories(folder));
-    const std::string name = app::output_name();
-    // The name is taken from the clock: a second that ends meanwhile makes the test moot.
-    // The mosaic itself, then the last file written, the auxiliary file, meet the full disk.
-    for (const std::string full : {".jpg", ".jpg.aux.xml"}) {
-        fs::create_symlink("/dev/full", folder + "/" + name + full);
-        const std::string failed = app::write_output();
-        if (app::output_name() != name) GTEST_SKIP() << "the clock moved on to the next second";
-        EXPECT_EQ(failed, std::string(app::output_folder) + "/" + name + full);
-        EXPECT_TRUE(opened.empty());
-        EXPECT_TRUE(output_files().empty()) << full;
-    }
+TEST_F(OutputFiles, AFailedWriteIsReportedWithItsReasonAndLeavesNoPartialResult) {
+    // Files may grow to 1000 bytes only: the mosaic's encoder fails half-way, as on a full disk.
+    const auto previous_handler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit previous{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &previous), 0);
+    rlimit small = previous;
+    small.rlim_cur = 1000;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const std::string failed = write().failure;
+    setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, previous_handler);
+    EXPECT_NE(failed.find(".jpg\" could not be written: File too large"), std::string::npos) << failed;
+    EXPECT_TRUE(output_files().empty());
 }
 
 }  // namespace

@@ -2,6 +2,13 @@
 // Drives the real program in-process: its main window, its main loop, a local tile server on
 // loopback and a stand-in for the person who answers the message boxes.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <csignal>
+#include <filesystem>
+#include <thread>
 
 #include <chrono>
 #include <cstdlib>
@@ -11,13 +18,14 @@
 #include <string>
 #include <vector>
 
-#include "app/capture_loop.h"
+#include "app/capture_run.h"
 #include "app/main_loop.h"
 #include "app/main_window.h"
 #include "app/output_files.h"
 #include "app/program_state.h"
 #include "app/startup.h"
 #include "options.h"
+#include "platform/paths.h"
 #include "support/toolkit.h"
 #include "tile_server.h"
 #include "ui/gadgets.h"
@@ -39,10 +47,11 @@ protected:
     static constexpr int answer_yes = 6;
     static constexpr int answer_no = 7;
 
-    // Starts the tile server (pattern tiles unless told otherwise) and points the program at it.
-    void start_server(tileserver::server_options options = pattern_options()) {
+    // Starts the tile server (pattern tiles unless told otherwise) and points the program at it;
+    // on a free port, or on `port` to bring a stopped server back where it was.
+    void start_server(tileserver::server_options options = pattern_options(), int port = 0) {
         options.bind = "127.0.0.1";
-        options.port = 0;
+        options.port = port;
         server = std::make_unique<tileserver::tile_server>(options);
         std::string error;
         ASSERT_GT(server->open(error), 0) << error;
@@ -55,6 +64,7 @@ protected:
     static tileserver::server_options pattern_options() {
         tileserver::server_options options;
         options.source = tileserver::source_kind::pattern;
+        options.no_cache = true;  // a tile asked for again after a fault comes from the server
         return options;
     }
 
@@ -68,14 +78,18 @@ protected:
             answers.pop_front();
             return static_cast<platform::dialog_answer>(answer);
         });
-        app::open_finished_mosaic = [](std::string_view) { return 1; };
+        settings.open_result = [this](std::string_view path) {
+            opened.emplace_back(path);
+            return 1;
+        };
         std::vector<const char*> argv = {"lomtra-sat"};
         for (const std::string& word : words) argv.push_back(word.c_str());
-        started = app::start_program(static_cast<int>(argv.size()), argv.data());
+        started = app::start_program(static_cast<int>(argv.size()), argv.data(), settings);
         return started;
     }
 
     void TearDown() override {
+        while (!children.empty()) exit_status(children.front(), 0);  // one a failed test left running
         if (started) app::shut_down();
         platform::set_dialog_responder({});
         server.reset();
@@ -114,16 +128,97 @@ protected:
         type_into(app::GADGET_LON_MAX, std::to_string(lon_max));
     }
 
+    // Starts the program on `bounds`, presses START at `zoom` and answers Yes.
+    void start_run(const app::area& bounds, int zoom, int compression = 10) {
+        ASSERT_TRUE(start({"nofile", std::to_string(bounds.lat_min), std::to_string(bounds.lat_max),
+                           std::to_string(bounds.lon_min), std::to_string(bounds.lon_max)}));
+        move_trackbar(app::GADGET_ZOOM, zoom);
+        move_trackbar(app::GADGET_COMPRESSION, compression);
+        run_for(50);
+        confirm_start();
+    }
+
+    // Presses START and answers Yes.
+    void confirm_start() {
+        answers = {answer_yes};
+        click_start();
+        ASSERT_TRUE(run_until([] { return app::program.run.active(); }, 5000));
+    }
+
+    // The files of the output folder with this extension.
+    static std::vector<std::filesystem::path> output_files(const std::string& extension) {
+        std::vector<std::filesystem::path> files;
+        const std::filesystem::path folder = platform::native_path(app::output_folder);
+        if (!std::filesystem::is_directory(folder)) return files;
+        for (const auto& entry : std::filesystem::directory_iterator(folder))
+            if (entry.path().extension() == extension) files.push_back(entry.path());
+        std::sort(files.begin(), files.end());
+        return files;
+    }
+
+    // The files at the root of drive C, by name.
+    static std::vector<std::string> drive_c_files() {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(platform::native_path("C:/")))
+            if (entry.is_regular_file()) names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    // Runs `body` in a child process, as a second program on the same machine (and the same
+    // drive C) would run; its result is the child's exit status. Call before this process
+    // starts its own program: the child must not inherit a running toolkit.
+    pid_t in_child_process(const std::function<int()>& body) {
+        const pid_t child = fork();
+        if (child == 0) _exit(body());
+        children.push_back(child);
+        return child;
+    }
+
+    // Waits, without running any program in this process, until `done` holds; false on timeout.
+    static bool wait_for(const std::function<bool()>& done, int timeout_ms) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+        while (!done()) {
+            if (std::chrono::steady_clock::now() > end) return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return true;
+    }
+
+    // The exit status of a child of in_child_process (128 + n when signal n ended it), or -1
+    // when it has not ended within timeout_ms: it is then killed.
+    int exit_status(pid_t child, int timeout_ms) {
+        const auto mine = std::find(children.begin(), children.end(), child);
+        if (mine == children.end()) return -1;
+        children.erase(mine);  // reaped below either way: its number is never used again
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+        do {
+            int status = 0;
+            if (waitpid(child, &status, WNOHANG) == child)
+                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        } while (std::chrono::steady_clock::now() < end);
+        kill(child, SIGKILL);
+        waitpid(child, nullptr, 0);
+        return -1;
+    }
+
     // Asks to close the window as the window manager's close box does; true once the loop ended.
     bool close_window() {
         gtk_window_close(GTK_WINDOW(widget(ui::window_handle(app::main_window_number))));
         return run_until([] { return false; }, 5000) || loop_ended;
     }
 
-    bool run_finished() const { return app::program.run_active == 0 && app::program.capture_count == 0; }
+    bool run_finished() const { return !app::program.run.active() && app::program.run.capture_count() == 0; }
 
     std::string text_of(int gadget) { return ui::gadget_get_text(gadget); }
 
+    // The settings of the program a test starts (set them before start): a fixed clock, a
+    // short patience. The finished mosaic never goes to an image viewer: its name lands in
+    // `opened`.
+    app::run_settings settings;
+    std::vector<std::string> opened;
+    std::vector<pid_t> children;
     std::unique_ptr<tileserver::tile_server> server;
     std::deque<int> answers;
     std::vector<shown_box> boxes;

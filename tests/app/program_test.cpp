@@ -1,5 +1,6 @@
 // The program's window, its main loop and START, driven in-process as a person would.
 #include <filesystem>
+#include <set>
 
 #include "app/start_checks.h"
 #include "platform/paths.h"
@@ -23,8 +24,7 @@ protected:
     void expect_idle_button() {
         EXPECT_EQ(text_of(app::GADGET_START), "START");
         EXPECT_TRUE(gtk_widget_get_sensitive(app_test::widget(ui::gadget_handle(app::GADGET_START))));
-        EXPECT_EQ(app::program.run_active, 0);
-        EXPECT_EQ(app::program.page_state, app::PAGE_WAITING);
+        EXPECT_EQ(app::program.run.state(), app::run_state::idle);
     }
 
     // Presses START at `zoom` and returns the boxes it showed.
@@ -103,11 +103,37 @@ TEST_F(Program, EqualLatitudesAreTooSmall) {
 
 TEST_F(Program, APoleIsRefusedWithAReason) {
     ASSERT_TRUE(start({"nofile", "80", "90", "2.3", "2.4"}));
-    const auto shown = press_start(12);
+    auto shown = press_start(12);
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].title, "Error");
     EXPECT_NE(shown[0].text.find("90"), std::string::npos) << shown[0].text;
     expect_idle_button();
+    // Just short of the pole the latitude is within -90 to 90: the grid's end is what is wrong.
+    type_into(app::GADGET_LAT_MAX, "89.9999999");
+    shown = press_start(12);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_NE(shown[0].text.find("89.9999999 degrees lies too close to the pole"), std::string::npos)
+        << shown[0].text;
+    expect_idle_button();
+}
+
+TEST_F(Program, TabVisitsTheFieldsTrackbarsAndStartButNoBrowserPanel) {
+    ASSERT_TRUE(start({}));
+    platform::window* window = ui::window_handle(app::main_window_number);
+    std::set<int> visited;
+    GtkWidget* top = app_test::widget(window);
+    for (int press = 0; press < 16; ++press) {
+        // The Tab key as the window receives it.
+        GdkEvent* tab = gdk_event_new(GDK_KEY_PRESS);
+        tab->key.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(top)));
+        tab->key.keyval = GDK_KEY_Tab;
+        gtk_widget_event(top, tab);
+        gdk_event_free(tab);
+        visited.insert(ui::gadget_number_of(platform::focused_control(window)));
+    }
+    EXPECT_EQ(visited, (std::set<int>{app::GADGET_START, app::GADGET_LAT_MIN, app::GADGET_LAT_MAX,
+                                      app::GADGET_LON_MIN, app::GADGET_LON_MAX, app::GADGET_ZOOM,
+                                      app::GADGET_COMPRESSION}));
 }
 
 TEST_F(Program, TheConfirmationNamesTheFullCountAndNoRefuses) {
@@ -153,16 +179,15 @@ TEST_F(Program, YesStartsTheRunWithTheButtonDisabled) {
     run_for(50);
     answers = {answer_yes};
     click_start();
-    ASSERT_TRUE(run_until([&] { return app::program.run_active == 1; }, 5000));
+    ASSERT_TRUE(run_until([&] { return app::program.run.active(); }, 5000));
     EXPECT_EQ(text_of(app::GADGET_START), "......");
     EXPECT_FALSE(gtk_widget_get_sensitive(app_test::widget(ui::gadget_handle(app::GADGET_START))));
-    EXPECT_EQ(app::program.zoom, 12);
-    EXPECT_EQ(app::program.compression, 10);
-    EXPECT_EQ(app::program.tile_x, 2074);
-    EXPECT_EQ(app::program.tile_y, 1410);
+    EXPECT_EQ(app::program.run.plan().zoom, 12);
+    EXPECT_EQ(app::program.run.plan().compression, 10);
+    EXPECT_EQ(app::program.run.next_tile().x, 2074);
+    EXPECT_EQ(app::program.run.next_tile().y, 1410);
     // The priming capture comes on a following pass and requests the first tile.
-    ASSERT_TRUE(run_until([&] { return app::program.capture_count == 1; }, 10000));
-    EXPECT_EQ(app::program.tile_x, 2075);
+    ASSERT_TRUE(run_until([&] { return app::program.run.capture_count() == 1; }, 10000));
     EXPECT_NE(text_of(app::GADGET_BROWSER).find("x=2074&s=&y=1410&z=12"), std::string::npos);
     EXPECT_EQ(text_of(app::GADGET_STATUS), "Ready..........");
 }

@@ -130,6 +130,13 @@ TEST(WorldFile, ShiftedPointTexts) {
     EXPECT_EQ(app::shifted_point_text(0.5, "0."), "0.00000005000000000");
     EXPECT_EQ(app::shifted_point_text(7031250, "0."), "0.70312500000000000");
     EXPECT_EQ(app::shifted_point_text(1230, "-0."), "-0.00012300000000000");
+    // Pixels of one degree and more keep their true size.
+    EXPECT_EQ(app::shifted_point_text(10000000, "0."), "1.00000000000000000");
+    EXPECT_EQ(app::shifted_point_text(14000000, "-0."), "-1.40000000000000000");
+    EXPECT_EQ(app::shifted_point_text(225000000, "0."), "22.50000000000000000");
+    const auto coarse = app::world_file_lines(area{0.0, 14.0, 0.0, 14.0}, 10, 10);
+    EXPECT_EQ(coarse[0], "1.40000000000000000");
+    EXPECT_EQ(coarse[3], "-1.40000000000000000");
 }
 
 TEST(WorldFile, CompleteExample) {

@@ -45,7 +45,7 @@ protected:
         if (!app::apply_settings()) return false;
         answers = {answer_yes};
         click_start();
-        return run_until([] { return app::program.run_active == 1; }, 5000) &&
+        return run_until([] { return app::program.run.active(); }, 5000) &&
                run_until([&] { return run_finished(); }, 60000);
     }
 

@@ -210,11 +210,34 @@ TEST(RealProgram, ParisChosenByRealInputGivesTheExactMosaicThenClosesWithZero) {
     EXPECT_EQ(left, std::vector<std::string>{"shot.jpg"});
     EXPECT_EQ(test_support::read_file(test_support::drive_c_root() + "/shot.jpg").size(), 188054u);
 
+    // The result went to the desktop's default image program (the test desktop's, which only
+    // notes it); whatever it is, it never holds the program's output, so this test ends.
+    ASSERT_TRUE(wait_until([&] { return !test_support::read_file(test_support::viewer_log()).empty(); }, 10000));
+    EXPECT_EQ(test_support::read_file(test_support::viewer_log()), image.string() + "\n");
+
     ASSERT_TRUE(request_close(std::stoul(window)));
     EXPECT_EQ(program.wait_for_exit(15000), 0);
     for (const auto& entry : fs::directory_iterator(test_support::drive_c_root())) {
         EXPECT_FALSE(entry.is_regular_file()) << entry.path();  // no temporary file is left
     }
+}
+
+TEST(RealProgram, WithoutADisplaySaysSoAndEndsWithOne) {
+    gchar** environment = g_get_environ();
+    environment = g_environ_unsetenv(environment, "DISPLAY");
+    environment = g_environ_unsetenv(environment, "WAYLAND_DISPLAY");
+    const std::string program = binary_dir() + "/lomtra-sat";
+    gchar* argv[] = {const_cast<gchar*>(program.c_str()), nullptr};
+    gchar* error_output = nullptr;
+    gint status = 0;
+    ASSERT_TRUE(g_spawn_sync(nullptr, argv, environment, G_SPAWN_DEFAULT, nullptr, nullptr, nullptr, &error_output,
+                             &status, nullptr));
+    g_strfreev(environment);
+    const std::string said = error_output ? error_output : "";
+    g_free(error_output);
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_NE(said.find("cannot open display"), std::string::npos) << said;
 }
 
 }  // namespace

@@ -174,8 +174,13 @@ TEST_F(WebView, ShowsATileUnscaledAtTenFifteenAndRendersItExactly) {
     EXPECT_LT(capture.at(12, 100)[2], 40);  // red 2 just right of the line
 }
 
-TEST_F(WebView, ARefusedConnectionFinishesAndKeepsThePageInsteadOfAnErrorPage) {
+TEST_F(WebView, ARefusedConnectionOrACutAnswerIsReportedAndKeepsThePageInsteadOfAnErrorPage) {
+    std::vector<std::string> failures;
+    platform::web_view_callbacks callbacks;
+    callbacks.load_failed = [&](const std::string& reason) { failures.push_back(reason); };
+    set_callbacks(std::move(callbacks));
     load(tile_address());
+    EXPECT_TRUE(failures.empty());
     capture_target before(500, 400);
     ASSERT_TRUE(platform::render_control(view, *before.picture));
 
@@ -183,16 +188,46 @@ TEST_F(WebView, ARefusedConnectionFinishesAndKeepsThePageInsteadOfAnErrorPage) {
     ASSERT_GT(closed_port, 0);
     load("127.0.0.1:" + std::to_string(closed_port) + tile_path);
     EXPECT_FALSE(platform::is_loading(view));
-
+    ASSERT_EQ(failures.size(), 1u);
+    EXPECT_FALSE(failures[0].empty());
     capture_target after(500, 400);
     ASSERT_TRUE(platform::render_control(view, *after.picture));
     EXPECT_LE(cut_difference(after, served_tile()), 8);
+
+    // Half a tile may be on show after an answer cut short; what matters is that it is reported.
+
+    tileserver::server_options options;
+    options.port = 0;
+    options.source = tileserver::source_kind::pattern;
+    options.cut_short = true;
+    tileserver::tile_server cutting(options);
+    std::string error;
+    ASSERT_GT(cutting.open(error), 0) << error;
+    cutting.start();
+    load(cutting.base_address() + "/kh/v=109&src=app&x=0&s=&y=0&z=1&s=Gal");
+    EXPECT_EQ(failures.size(), 2u);
 }
 
-TEST_F(WebView, AnHttpErrorStatusFinishesLikeAnyPage) {
+TEST_F(WebView, AnHttpErrorStatusFinishesLikeAnyPageAndIsNoFailure) {
+    int failures = 0;
+    platform::web_view_callbacks callbacks;
+    callbacks.load_failed = [&](const std::string&) { ++failures; };
+    set_callbacks(std::move(callbacks));
     load(server->base_address() + "/no-such-page.html");
     EXPECT_FALSE(platform::is_loading(view));
     EXPECT_EQ(platform::page_address(view), server->base_address() + "/no-such-page.html");
+    // A page called off by the next request is not a failure either.
+    tileserver::server_options options;
+    options.port = 0;
+    options.hang = true;
+    tileserver::tile_server hanging(options);
+    std::string error;
+    ASSERT_GT(hanging.open(error), 0) << error;
+    hanging.start();
+    ASSERT_TRUE(platform::navigate(view, hanging.base_address() + tile_path));
+    pump_for(300);
+    load(tile_address());
+    EXPECT_EQ(failures, 0);
 }
 
 TEST_F(WebView, AHiddenViewRendersNothing) {

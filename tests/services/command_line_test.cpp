@@ -24,13 +24,6 @@ TEST(SplitCommandLine, QuotesInsideWordsTabsAndOpenQuotes) {
     EXPECT_EQ(split_command_line("p  "), words{"p"});
 }
 
-TEST(CommandLineFromArgv, QuotesEmptyWordsAndWordsWithSpaces) {
-    const char* argv[] = {"lomtra-sat", "My Area.kml", "", "43.1"};
-    EXPECT_EQ(command_line_from_argv(4, argv), "lomtra-sat \"My Area.kml\" \"\" 43.1");
-    EXPECT_EQ(split_command_line(command_line_from_argv(4, argv)),
-              (words{"lomtra-sat", "My Area.kml", "", "43.1"}));
-}
-
 TEST(ProgramParameter, ExplicitIndicesAndWordsBeyondTheLast) {
     set_command_line("\"/usr/bin/lomtra-sat\" nofile 43.1 43.3 5.2 5.5");
     EXPECT_EQ(program_parameter(0), "nofile");
@@ -55,11 +48,15 @@ TEST(ProgramParameter, MinusOneWalksFromTheLastWordReturned) {
     EXPECT_EQ(program_parameter(-1), "d");
 }
 
-TEST(ProgramParameter, ArgvWithASpacedFileName) {
-    const char* argv[] = {"lomtra-sat", "My Area.kml"};
-    set_command_line(command_line_from_argv(2, argv));
+TEST(ProgramParameter, ArgvWordsComeBackExactlyAsTyped) {
+    const char* argv[] = {"lomtra-sat", "My Area.kml", "\"quoted\"", "a\"b c\"", "", "43.1"};
+    set_command_words(6, argv);
     EXPECT_EQ(program_parameter(0), "My Area.kml");
-    EXPECT_EQ(program_parameter(1), "");
+    EXPECT_EQ(program_parameter(1), "\"quoted\"");
+    EXPECT_EQ(program_parameter(2), "a\"b c\"");
+    EXPECT_EQ(program_parameter(3), "");
+    EXPECT_EQ(program_parameter(4), "43.1");
+    EXPECT_EQ(program_parameter(5), "");
 }
 
 }  // namespace

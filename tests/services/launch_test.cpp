@@ -105,13 +105,18 @@ TEST_F(LaunchFile, ADocumentGoesToTheDefaultOpenerAsOneArgument) {
     setenv("XDG_DATA_DIRS", (place + "/empty").c_str(), 1);
     setenv("XDG_CONFIG_DIRS", (place + "/empty").c_str(), 1);
     setenv("PATH", (place + "/bin").c_str(), 1);
-    write_script(place + "/bin/xdg-open", "printf '%s' \"$1\" > \"" + root_ + "/opened\"");
+    // It also tells where its standard output and error lead.
+    write_script(place + "/bin/xdg-open", "files=$(/bin/readlink /proc/$$/fd/1 /proc/$$/fd/2); echo \"$files\" > \"" +
+                                              root_ + "/files\"; printf '%s' \"$1\" > \"" + root_ + "/opened\"");
 
     const std::string name = "mosaic; touch pwned $(touch pwned2).jpg";
-    ASSERT_TRUE(test_support::write_file(root_ + "/" + name, "not a program"));
+    // Mode bits do not make a document a program.
+    ASSERT_TRUE(test_support::write_file(root_ + "/" + name, "\xFF\xD8\xFF not a program"));
+    ASSERT_EQ(chmod((root_ + "/" + name).c_str(), 0777), 0);
     EXPECT_NE(launch_file("C:\\" + name), 0);
     ASSERT_TRUE(wait_for_file(root_ + "/opened"));
     EXPECT_EQ(test_support::read_file(root_ + "/opened"), root_ + "/" + name);
+    EXPECT_EQ(test_support::read_file(root_ + "/files"), "/dev/null\n/dev/null\n");
     EXPECT_FALSE(fs::exists(root_ + "/pwned"));
     EXPECT_FALSE(fs::exists(root_ + "/pwned2"));
 }

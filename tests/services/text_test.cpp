@@ -1,8 +1,11 @@
 #include "services/text.h"
+#include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cstdlib>
+#include <fstream>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -84,13 +87,26 @@ TEST(TextToReal, ReadsTheLongestNumberPrefix) {
     EXPECT_TRUE(std::isinf(text_to_real("1e400")));
 }
 
+// Sets a French locale, whose decimal separator is a comma: the machine's own when it has one,
+// else one made for this test with localedef into a folder of the test's own.
+bool use_decimal_comma_locale(const test_support::temp_dir& folder) {
+    if (std::setlocale(LC_ALL, "fr_FR.UTF-8")) return true;
+    const std::string made = folder.file("fr_FR.UTF-8");
+    const std::string command = "localedef -i fr_FR -f UTF-8 '" + made + "'";
+    if (std::system(command.c_str()) != 0 && !std::ifstream(made + "/LC_NUMERIC")) return false;
+    setenv("LOCPATH", folder.path().c_str(), 1);
+    return std::setlocale(LC_ALL, "fr_FR.UTF-8") != nullptr;
+}
+
 TEST(TextToReal, UsesAFullStopWhateverTheLocale) {
-    // A locale with a decimal comma, when the machine has one; the C locale otherwise.
-    const char* set = std::setlocale(LC_ALL, "fr_FR.UTF-8");
-    if (!set) set = std::setlocale(LC_ALL, "de_DE.UTF-8");
+    test_support::temp_dir folder;
+    ASSERT_TRUE(use_decimal_comma_locale(folder)) << "localedef could not make fr_FR.UTF-8 (package locales)";
+    ASSERT_STREQ(std::localeconv()->decimal_point, ",");
     EXPECT_EQ(text_to_real("43.125"), 43.125);
+    EXPECT_EQ(text_to_real("43,125"), 43.0);
     EXPECT_EQ(real_to_text(43.125, 3), "43.125");
     std::setlocale(LC_ALL, "C");
+    unsetenv("LOCPATH");
 }
 
 TEST(RealToText, SixDecimalsForTheAreaFields) {

@@ -1,10 +1,12 @@
 #include "temp_dir.h"
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
+#include <thread>
 #include <vector>
 
 namespace test_support {
@@ -18,8 +20,14 @@ temp_dir::temp_dir() {
 }
 
 temp_dir::~temp_dir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
+    // The browser engine's helper processes may still write into a folder of ours (their
+    // cache) while it is being removed: try again until it is gone, for a second at most.
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+        if (!std::filesystem::exists(path_, ignored)) return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
 }
 
 std::string temp_dir::file(const std::string& name) const { return path_ + "/" + name; }
@@ -38,6 +46,11 @@ std::string read_file(const std::string& path) {
 std::string drive_c_root() {
     const char* root = std::getenv("LOMTRA_SAT_DRIVE_C");
     return root ? root : "";
+}
+
+std::string viewer_log() {
+    const char* log = std::getenv("LOMTRA_TEST_VIEWER_LOG");
+    return log ? log : "";
 }
 
 }  // namespace test_support

@@ -27,4 +27,8 @@ std::string read_file(const std::string& path);
 // The drive-C root that the test process was given (a fresh temporary folder per process).
 std::string drive_c_root();
 
+// The file in which the test desktop's image viewer notes every file it is asked to open, one
+// path a line.
+std::string viewer_log();
+
 }  // namespace test_support

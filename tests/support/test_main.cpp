@@ -1,13 +1,38 @@
 // Test entry point shared by every test executable.
 //
 // Each test process gets its own temporary drive-C root and data folders, removed when the
-// process ends, so nothing a test does can touch the user's real "C:/" files or settings.
+// process ends, so nothing a test does can touch the user's real "C:/" files or settings, and
+// a desktop of its own whose image viewer does nothing.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 
 #include "temp_dir.h"
+
+namespace {
+
+// The desktop of a test process and of every program it starts: its default application for
+// images is a script that only notes the file it was given, so no image viewer ever opens
+// (and none can hold the test's output open).
+void install_quiet_image_viewer(const test_support::temp_dir& sandbox) {
+    const std::string viewer = sandbox.file("viewer");
+    test_support::write_file(viewer, "#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" + test_support::viewer_log() + "'\n");
+    chmod(viewer.c_str(), 0755);
+    std::filesystem::create_directories(sandbox.file("data/applications"));
+    test_support::write_file(sandbox.file("data/applications/lomtra-test-viewer.desktop"),
+                             "[Desktop Entry]\nType=Application\nName=Test viewer\nNoDisplay=true\n"
+                             "MimeType=image/jpeg;image/bmp;\nExec=" + viewer + " %f\n");
+    std::filesystem::create_directories(sandbox.file("config"));
+    test_support::write_file(sandbox.file("config/mimeapps.list"),
+                             "[Default Applications]\nimage/jpeg=lomtra-test-viewer.desktop\n"
+                             "image/bmp=lomtra-test-viewer.desktop\n");
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     auto sandbox = std::make_unique<test_support::temp_dir>();
@@ -16,8 +41,11 @@ int main(int argc, char** argv) {
     setenv("XDG_DATA_HOME", sandbox->file("data").c_str(), 1);
     setenv("XDG_CACHE_HOME", sandbox->file("cache").c_str(), 1);
     setenv("XDG_CONFIG_HOME", sandbox->file("config").c_str(), 1);
+    setenv("LOMTRA_TEST_VIEWER_LOG", sandbox->file("opened.txt").c_str(), 1);
+    install_quiet_image_viewer(*sandbox);
     setenv("GDK_SCALE", "1", 1);
     setenv("NO_AT_BRIDGE", "1", 1);  // no accessibility bus in a test session
+    setenv("MESA_SHADER_CACHE_DISABLE", "true", 1);  // the engine's GPU helper writes no cache
 
     testing::InitGoogleTest(&argc, argv);
     const int result = RUN_ALL_TESTS();

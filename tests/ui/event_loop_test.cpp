@@ -60,6 +60,16 @@ TEST_F(EventLoop, RepeatedCloseWhileQueuedIsQueuedOnce) {
     EXPECT_EQ(std::count_if(seen.begin(), seen.end(), [](const auto& e) { return e.code == ui::EVENT_CLOSE; }), 1);
 }
 
+TEST_F(EventLoop, OneCloseRequestOrOneMoveIsOneEvent) {
+    const auto count = [](const std::vector<ui_test::seen_event>& seen, int code) {
+        return std::count_if(seen.begin(), seen.end(), [&](const auto& e) { return e.code == code; });
+    };
+    gtk_window_close(GTK_WINDOW(widget(window)));
+    EXPECT_EQ(count(ui_test::settle(), ui::EVENT_CLOSE), 1);
+    gtk_window_move(GTK_WINDOW(widget(window)), 123, 77);
+    EXPECT_EQ(count(ui_test::settle(), ui::EVENT_MOVE), 1);
+}
+
 TEST_F(EventLoop, QueuedHappeningsKeepTheirOrder) {
     // Happenings handled outside the wait are queued; the queue is served first, in order.
     gtk_window_close(GTK_WINDOW(widget(window)));

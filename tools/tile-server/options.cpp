@@ -44,6 +44,7 @@ std::string help_text() {
            "  --status CODE      answer every tile with HTTP status CODE\n"
            "  --hang             never answer a tile request\n"
            "  --truncate         send only the first half of each tile\n"
+           "  --cut-short        announce the whole tile, send half of it, then hang up\n"
            "  --html             send an HTML page instead of each image\n"
            "  --log FILE         append one line per request served (- for standard output)\n"
            "  --help             show this help and exit\n";
@@ -88,6 +89,7 @@ parse_result parse_options(const std::vector<std::string>& words, server_options
         else if (word == "--status") ok = number(100, 599, options.status);
         else if (word == "--hang") options.hang = true;
         else if (word == "--truncate") options.truncate = true;
+        else if (word == "--cut-short") options.cut_short = true;
         else if (word == "--html") options.html_instead = true;
         else if (word == "--no-cache") options.no_cache = true;
         else if (word == "--log") ok = value(options.log_path);

@@ -25,6 +25,7 @@ struct server_options {
     int status = 0;           // answer every tile with this HTTP status (0: normal answers)
     bool hang = false;        // never answer (until the server stops)
     bool truncate = false;    // send only the first half of each tile's bytes
+    bool cut_short = false;   // announce the whole tile, send half of it, then hang up
     bool html_instead = false;  // an HTML page instead of the image
     std::string log_path;     // one line per request served ("-" for standard output)
     bool no_cache = false;    // tiles say "no-store" instead of a cache lifetime

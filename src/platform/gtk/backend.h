@@ -49,6 +49,10 @@ control* adopt_widget(window* parent, GtkWidget* widget, const control_spec& spe
 // The control whose widget this is, or null.
 control* control_of(GtkWidget* widget);
 
+// Answers every message dialog that is up as refused: No where there is one, else Cancel, else
+// its lone button (the program is being ended from outside and must not wait for a person).
+void dismiss_message_dialogs();
+
 // "#rrggbb" for a colour 0x00BBGGRR.
 std::string css_colour(int colour);
 

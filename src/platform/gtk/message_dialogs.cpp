@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "platform/gtk/backend.h"
+#include "platform/termination.h"
 #include "platform/testing.h"
 
 namespace platform {
@@ -58,7 +59,24 @@ gboolean answer_from_responder(gpointer data) {
     return G_SOURCE_REMOVE;
 }
 
+// The dialogs now running (nested dialogs stack up), with the answer that refuses each.
+std::vector<std::pair<GtkWidget*, dialog_answer>>& running_dialogs() {
+    static std::vector<std::pair<GtkWidget*, dialog_answer>> instance;
+    return instance;
+}
+
+dialog_answer refusing_answer(const std::vector<button>& buttons) {
+    for (const dialog_answer wanted : {dialog_answer::no, dialog_answer::cancel})
+        for (const button& entry : buttons)
+            if (entry.answer == wanted) return wanted;
+    return buttons.front().answer;
+}
+
 }  // namespace
+
+void dismiss_message_dialogs() {
+    for (const auto& [dialog, answer] : running_dialogs()) gtk_dialog_response(GTK_DIALOG(dialog), static_cast<int>(answer));
+}
 
 void set_dialog_responder(dialog_responder callback) { responder() = std::move(callback); }
 
@@ -68,6 +86,8 @@ int background_paint_count(const window* target) { return target ? target->paint
 
 dialog_answer run_message_dialog(window* owner, const dialog_spec& spec) {
     if (!open_display()) return dialog_answer::none;
+    // Once the program is being ended from outside, no dialog waits for a person.
+    if (termination_signal() != 0) return refusing_answer(buttons_for(spec.buttons));
     const std::vector<window*> live = top_level_windows();
     if (std::find(live.begin(), live.end(), owner) == live.end()) owner = nullptr;
 
@@ -97,6 +117,7 @@ dialog_answer run_message_dialog(window* owner, const dialog_spec& spec) {
     pending_answer pending{dialog_request{dialog, owner, spec}, false};
     const guint answer_source = responder() ? g_idle_add(answer_from_responder, &pending) : 0;
 
+    running_dialogs().emplace_back(dialog, refusing_answer(buttons));
     dialog_answer result = dialog_answer::none;
     for (;;) {
         const int response = gtk_dialog_run(GTK_DIALOG(dialog));
@@ -108,6 +129,7 @@ dialog_answer run_message_dialog(window* owner, const dialog_spec& spec) {
         result = response == GTK_RESPONSE_DELETE_EVENT ? escape : dialog_answer::none;
         break;
     }
+    running_dialogs().pop_back();
     if (answer_source && !pending.ran) g_source_remove(answer_source);
     gtk_widget_destroy(dialog);
     if (owner_was_enabled) enable_window(owner, true);

@@ -34,8 +34,14 @@ void on_load_changed(WebKitWebView*, WebKitLoadEvent load, gpointer data) {
 }
 
 // Keeps the engine's error page away: the view goes on showing what it showed, and the load
-// still ends with load-changed FINISHED, so the program moves on.
-gboolean on_load_failed(WebKitWebView*, WebKitLoadEvent, gchar*, GError*, gpointer) { return TRUE; }
+// still ends with load-changed FINISHED, so the program moves on. Whoever asked for the page
+// learns that it did not come, unless a newer request called it off.
+gboolean on_load_failed(WebKitWebView*, WebKitLoadEvent, gchar*, GError* error, gpointer data) {
+    if (error && g_error_matches(error, WEBKIT_NETWORK_ERROR, WEBKIT_NETWORK_ERROR_CANCELLED)) return TRUE;
+    call(state_of(data).callbacks.load_failed,
+         std::string(error && error->message ? error->message : "the page could not be loaded"));
+    return TRUE;
+}
 
 void on_progress(GObject* engine, GParamSpec*, gpointer data) {
     call(state_of(data).callbacks.progress, webkit_web_view_get_estimated_load_progress(WEBKIT_WEB_VIEW(engine)));
@@ -140,11 +146,17 @@ bool paint_snapshot(cairo_surface_t* snapshot, int width, int height, const pixe
 
 }  // namespace
 
+WebKitWebContext* shared_web_context() {
+    static WebKitWebContext* const context = webkit_web_context_new_ephemeral();
+    return context;
+}
+
 control* create_web_view(window* parent, const rect& place, bool tab_stop, control_callbacks common) {
     if (!parent || !open_display()) return nullptr;
     WebKitUserContentManager* content = webkit_user_content_manager_new();
     add_tile_page_style(content);
-    GtkWidget* widget = webkit_web_view_new_with_user_content_manager(content);
+    GtkWidget* widget = GTK_WIDGET(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", shared_web_context(),
+                                                "user-content-manager", content, nullptr));
     g_object_unref(content);  // the view keeps its own reference
     if (!widget) return nullptr;
     // Scripted popups must reach the "create" signal, where blocking and reporting happen.

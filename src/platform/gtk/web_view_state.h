@@ -19,6 +19,10 @@ struct web_view_state {
     std::string status_text;
 };
 
+// The one engine context every web view of the process shares: pages and tiles are kept in
+// memory only, since the program keeps nothing between runs and leaves no disk cache behind.
+WebKitWebContext* shared_web_context();
+
 // Paints the page the view shows into the pixels (see render_control).
 bool render_web_view(control& view, const pixel_view& into);
 
