@@ -20,6 +20,7 @@ bool file_lock::try_lock(std::string_view name) {
     // The holder deletes the file before it lets go, so a lock taken on a file that has just
     // been deleted is worth nothing: try again on the file that the name now gives.
     for (int attempt = 0; attempt < 8; ++attempt) {
+        folder_change change(path);
         const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
         if (fd < 0) return false;
         int locked = -1;
@@ -39,6 +40,7 @@ bool file_lock::try_lock(std::string_view name) {
             }
             fd_ = fd;
             path_ = path;
+            change.done(true);
             return true;
         }
         ::close(fd);
@@ -48,7 +50,8 @@ bool file_lock::try_lock(std::string_view name) {
 
 void file_lock::unlock() {
     if (!held()) return;
-    ::unlink(path_.c_str());
+    folder_change change(path_);
+    if (::unlink(path_.c_str()) == 0) change.done(false);
     ::close(fd_);
     fd_ = -1;
     path_.clear();
