@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
+#include <vector>
 
 #include "app/main_window.h"
 #include "app/output_files.h"
@@ -10,6 +12,7 @@
 #include "app/run_messages.h"
 #include "app/tile_capture.h"
 #include "imaging/image_files.h"
+#include "services/settings.h"
 #include "services/text.h"
 #include "ui/browser_panel.h"
 #include "ui/events.h"
@@ -40,6 +43,7 @@ milliseconds tile_patience::wait_after(int failures) const {
 }
 
 void capture_run::reset(run_settings settings) {
+    prefetcher_.reset();
     settings_ = std::move(settings);
     state_ = run_state::idle;
     plan_ = run_plan{};
@@ -54,6 +58,7 @@ void capture_run::begin(const run_plan& plan) {
     plan_ = plan;
     capture_count_ = 0;
     request_ = tile_request{};
+    start_prefetching();
     state_ = run_state::page_finished;
 }
 
@@ -110,40 +115,56 @@ void capture_run::on_pass() {
 }
 
 void capture_run::capture_step() {
+    const clock::time_point started = clock::now();
     ui::pause(10);
     drain_events();
 
     // The priming capture shows whatever was on display; it is never used, so nothing about it
     // can fail the run.
     const bool priming = !request_.out;
-    const capture_result captured = capture_tile();
-    if (!priming && captured.outcome == capture_outcome::not_rendered) {
-        tile_failed(captured.failure, false);
+    const capture_result rendered = render_tile_page();
+    if (!priming && rendered.outcome == capture_outcome::not_rendered) {
+        tile_failed(rendered.failure, false);
         return;
     }
-    if (!priming && captured.outcome == capture_outcome::failed) {
-        stop(captured.failure);
+    if (!priming && rendered.outcome == capture_outcome::failed) {
+        stop(rendered.failure);
         return;
     }
-    const std::string name = tile_file_name(capture_count_);
-    errno = 0;
-    if (imaging::save_image(tile_image, name, imaging::jpeg_encoder, plan_.compression)) {
-        files_.add_tile(capture_count_);
-    } else if (!priming) {
-        stop(file_failure("The tile file", name, system_reason("the image could not be encoded")));
-        return;
+    // The page is in the capture image: the next tile is asked for at once and loads while this
+    // one is cut, encoded and previewed.
+    const int64_t k = capture_count_;
+    const bool more = k < tile_count(plan_.grid);
+    if (more) {
+        request_tile(k + 1);
+    } else {
+        request_.out = false;
     }
-    ++capture_count_;
-    request_.out = false;
-    if (capture_count_ > 1) {
-        update_preview(plan_.grid, capture_count_ - 1);
+    if (!keep_capture(priming)) return;
+    capture_count_ = k + 1;
+    if (k >= 1) {
+        update_preview(plan_.grid, k);
         show_download_progress();
     }
-    if (capture_count_ > tile_count(plan_.grid)) {
-        finish();
-        return;
+    const double took = std::chrono::duration<double, std::milli>(clock::now() - started).count();
+    step_ms_ = step_ms_ == 0 ? took : 0.8 * step_ms_ + 0.2 * took;
+    if (!more) finish();
+}
+
+bool capture_run::keep_capture(bool priming) {
+    std::string failure = cut_tile();
+    const std::string name = tile_file_name(capture_count_);
+    if (failure.empty()) {
+        errno = 0;
+        if (imaging::save_image(tile_image, name, imaging::jpeg_encoder, plan_.compression)) {
+            files_.add_tile(capture_count_);
+        } else {
+            failure = file_failure("The tile file", name, system_reason("the image could not be encoded"));
+        }
     }
-    request_tile(capture_count_);
+    if (failure.empty() || priming) return true;
+    stop(failure);
+    return false;
 }
 
 void capture_run::request_tile(int64_t k) {
@@ -151,7 +172,41 @@ void capture_run::request_tile(int64_t k) {
     request_.tile = walk_tile(plan_.grid, k);
     request_.address = tile_address(request_.tile.x, request_.tile.y, plan_.zoom);
     request_.awaited_since = clock::now();
+    prefetch_after(k);
     send_request();
+}
+
+void capture_run::start_prefetching() {
+    prefetcher_.reset();
+    prefetched_through_ = 1;  // the first tile is the panel's own load
+    step_ms_ = 0;
+    const std::string setting = services::setting("LOMTRA_SAT_PREFETCH");
+    // Unset: as deep as the link needs; 0: off; any other number caps the depth.
+    const double cap = setting.empty() ? platform::prefetcher::max_depth : services::text_to_real(setting);
+    prefetch_cap_ = static_cast<int>(std::clamp(cap, 0.0, static_cast<double>(platform::prefetcher::max_depth)));
+    // Requests spaced for a server's sake are the panel's own, one at a time: nothing goes ahead.
+    if (!services::setting("LOMTRA_SAT_MAX_RATE").empty()) prefetch_cap_ = 0;
+    if (prefetch_cap_ > 0)
+        prefetcher_ = std::make_unique<platform::prefetcher>(ui::gadget_handle(GADGET_BROWSER), prefetch_cap_);
+}
+
+void capture_run::prefetch_after(int64_t k) {
+    if (!prefetcher_) return;
+    // Enough tiles under way to cover one round trip at the pace the steps go, plus one.
+    int depth = prefetch_cap_;
+    if (prefetcher_->fetch_ms() > 0 && step_ms_ > 0) {
+        const int needed = static_cast<int>(std::ceil(prefetcher_->fetch_ms() / step_ms_)) + 1;
+        depth = std::clamp(needed, 1, prefetch_cap_);
+    }
+    prefetcher_->set_depth(depth);
+    const int64_t through = std::min(tile_count(plan_.grid), k + depth);
+    std::vector<std::string> addresses;
+    for (int64_t next = std::max(prefetched_through_, k) + 1; next <= through; ++next) {
+        const tile_position tile = walk_tile(plan_.grid, next);
+        addresses.push_back(tile_address(tile.x, tile.y, plan_.zoom));
+    }
+    prefetched_through_ = std::max(prefetched_through_, through);
+    prefetcher_->fetch(addresses);
 }
 
 void capture_run::send_request() {
@@ -160,6 +215,9 @@ void capture_run::send_request() {
     request_.sent_at = clock::now();
     ++request_.attempts;
     state_ = run_state::page_requested;
+    // A tile being fetched ahead is waited for briefly, so that the panel's load is answered
+    // from the cache rather than asking the server a second time.
+    if (prefetcher_ && prefetcher_->fetching(request_.address)) prefetcher_->wait_for_fetch(request_.address, 1000);
     ui::gadget_set_text(GADGET_BROWSER, request_.address);
     if (request_.attempts > 1)
         ui::gadget_set_text(GADGET_STATUS, awaited_tile_status(request_.tile, plan_.zoom, request_.attempts));
@@ -229,6 +287,7 @@ void capture_run::stop(const std::string& error) {
 }
 
 void capture_run::back_to_idle(bool completed) {
+    prefetcher_.reset();  // nothing more is fetched for a run that has ended
     // Only a completed run leaves the black preview file behind; a stopped one leaves drive C
     // as it found it.
     clear_preview(completed);
@@ -244,6 +303,7 @@ void capture_run::back_to_idle(bool completed) {
 }
 
 void capture_run::close() {
+    prefetcher_.reset();
     // The fixed diagnostic names are shared by every window on this drive: they are only ours
     // to delete when no other window is capturing.
     if (claim_drive()) {

@@ -17,6 +17,7 @@
 #include "app/temporary_files.h"
 #include "app/tile_grid.h"
 #include "platform/file_lock.h"
+#include "platform/prefetcher.h"
 
 namespace app {
 
@@ -87,7 +88,14 @@ private:
     };
 
     void capture_step();
+    // The part of a capture step after the next tile has been asked for: the cut, the encodes
+    // and the preview of the tile just rendered. False when the run has been stopped.
+    bool keep_capture(bool priming);
     void request_tile(int64_t k);
+    // Fetching ahead: the tiles after k, as far as the depth the link needs, go to the
+    // prefetcher; the depth follows the measured round trip and capture step.
+    void start_prefetching();
+    void prefetch_after(int64_t k);
     void send_request();
     // A tile that did not come; `load_failed` when its load failed at the network level (not
     // when it went unanswered or the engine only failed to paint it).
@@ -108,6 +116,10 @@ private:
     tile_request request_;
     request_pacer pacer_;  // spans runs: the server is spared between runs as within one
     temporary_files files_;
+    std::unique_ptr<platform::prefetcher> prefetcher_;  // none when fetching ahead is off
+    int prefetch_cap_ = 0;
+    int64_t prefetched_through_ = 0;  // the last tile of the walk handed to the prefetcher
+    double step_ms_ = 0;              // running mean of a capture step's own work
     platform::file_lock drive_lock_;
 };
 

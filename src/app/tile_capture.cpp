@@ -27,10 +27,14 @@ std::string save_diagnostic(int image, const char* name) {
 
 }  // namespace
 
-capture_result capture_tile() {
+capture_result render_tile_page() {
     imaging::register_jpeg_encoder();
     services::remove_file(full_capture_file);
-    const capture_result rendered = render_panel();
+    return render_panel();
+}
+
+capture_result capture_tile() {
+    const capture_result rendered = render_tile_page();
     if (rendered.outcome != capture_outcome::captured) return rendered;
     std::string failure = cut_tile();
     if (failure.empty()) return {capture_outcome::captured, ""};

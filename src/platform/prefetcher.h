@@ -44,6 +44,12 @@ public:
     // Whether this address is being fetched now: a web view that loads it at once makes a second
     // request, one that waits for the fetch to end is answered from the cache.
     bool fetching(const std::string& address) const;
+    // Lets the toolkit run until that fetch has ended, at most timeout_ms; true when it is not
+    // (or no longer) being fetched.
+    bool wait_for_fetch(const std::string& address, int timeout_ms) const;
+    // How long the last fetches took from request to end, in milliseconds (a running mean; 0
+    // before the first has ended): the round trip to the server as the engine sees it.
+    double fetch_ms() const;
 
     struct engine;  // the toolkit's side
 

@@ -45,6 +45,14 @@ bool check_rate(std::string_view value, std::string& why) {
     return false;
 }
 
+bool check_prefetch(std::string_view value, std::string& why) {
+    int depth = -1;
+    const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), depth);
+    if (error == std::errc() && end == value.data() + value.size() && depth >= 0) return true;
+    why = "not a whole number of tiles from 0 up (0 turns fetching ahead off)";
+    return false;
+}
+
 bool check_absolute_folder(std::string_view value, std::string& why) {
     if (value.front() == '/') return true;
     why = "not an absolute folder path (one that begins with /)";
@@ -57,6 +65,7 @@ const std::vector<setting_key> keys = {
     {"LOMTRA_SAT_TILE_SERVER", "http://127.0.0.1:18089", "http://127.0.0.1:18089", "scheme and host that serve the classic tile address", check_web_server},
     {"LOMTRA_SAT_SITE", "127.0.0.1:18089", "127.0.0.1:18089", "host (no scheme) of the three information pages", check_host},
     {"LOMTRA_SAT_MAX_RATE", "", "no limit", "most tile requests per second, such as 2 or 0.5", check_rate},
+    {"LOMTRA_SAT_PREFETCH", "", "as the link needs, at most 8", "most tiles fetched ahead of the one on show; 0: none", check_prefetch},
     {"LOMTRA_SAT_DRIVE_C", "", "$XDG_DATA_HOME/lomtra-sat/drive_c", "folder that stands for drive C", check_absolute_folder},
 };
 

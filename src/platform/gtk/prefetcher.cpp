@@ -4,6 +4,7 @@
 #include "platform/prefetcher.h"
 
 #include <algorithm>
+#include <chrono>
 #include <deque>
 
 #include "platform/gtk/toolkit.h"
@@ -19,6 +20,7 @@ struct prefetcher::engine {
         bool busy = false;
         std::string address;  // of the current load
         int navigations = 0;  // of the current load: the first is the fetch itself
+        std::chrono::steady_clock::time_point started;
     };
 
     WebKitWebView* related = nullptr;  // null once it has gone
@@ -29,6 +31,7 @@ struct prefetcher::engine {
     std::vector<std::unique_ptr<fetcher>> fetchers;
     int under_way = 0;
     int finished = 0;
+    double fetch_ms = 0;  // running mean of the fetches' durations
     guint pump_source = 0;
 
     void schedule_pump();
@@ -47,6 +50,10 @@ void on_load_changed(WebKitWebView*, WebKitLoadEvent load, gpointer data) {
     self->busy = false;
     --self->owner->under_way;
     ++self->owner->finished;
+    const double took = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - self->started).count();
+    // A short memory: the link's round trip changes during a long run.
+    double& mean = self->owner->fetch_ms;
+    mean = mean == 0 ? took : 0.8 * mean + 0.2 * took;
     // The next load starts outside the engine's own signal.
     self->owner->schedule_pump();
 }
@@ -121,6 +128,7 @@ void prefetcher::engine::pump() {
         free->busy = true;
         free->address = address;
         free->navigations = 0;
+        free->started = std::chrono::steady_clock::now();
         ++under_way;
         webkit_web_view_load_uri(WEBKIT_WEB_VIEW(free->view.get()), address.c_str());
     }
@@ -177,5 +185,11 @@ bool prefetcher::fetching(const std::string& address) const {
     return std::any_of(engine_->fetchers.begin(), engine_->fetchers.end(),
                        [&](const auto& each) { return each->busy && each->address == complete; });
 }
+
+bool prefetcher::wait_for_fetch(const std::string& address, int timeout_ms) const {
+    return iterate_until([&] { return !fetching(address); }, timeout_ms);
+}
+
+double prefetcher::fetch_ms() const { return engine_->fetch_ms; }
 
 }  // namespace platform
