@@ -208,6 +208,32 @@ INSTANTIATE_TEST_SUITE_P(Areas, FarFromTheEquator,
                                          far_area{{70, 85, -30, 30}, 5, "lat 70..85, lon -30..30, zoom 5", "UpTo85"}),
                          [](const testing::TestParamInfo<far_area>& param) { return std::string(param.param.name); });
 
+TEST_F(CaptureRun, FetchingAheadGivesTheSameMosaicWithMostTilesAskedForOnce) {
+    tileserver::server_options cacheable = pattern_options();
+    cacheable.no_cache = false;
+    cacheable.delay_ms = 30;  // a link slow enough for fetching ahead to matter
+    start_server(cacheable);
+    const app::area paris{48.8, 48.9, 2.3, 2.4};
+    const int64_t tiles = app::tile_count(app::compute_grid(paris, 13));
+    setenv("LOMTRA_SAT_PREFETCH", "0", 1);
+    start_run(paris, 13);
+    ASSERT_TRUE(run_until([&] { return run_finished(); }, 60000));
+    unsetenv("LOMTRA_SAT_PREFETCH");
+    const int one_by_one = server->tile_requests();
+    EXPECT_EQ(one_by_one, tiles);
+
+    confirm_start();
+    ASSERT_TRUE(run_until([&] { return run_finished(); }, 60000));
+    const auto images = output_files(".jpg");
+    ASSERT_EQ(images.size(), 2u);
+    EXPECT_TRUE(test_support::read_file(images[0].string()) == test_support::read_file(images[1].string()));
+    // Tiles were fetched ahead, several at once but never more than the cap, and the panel's
+    // loads were answered from them rather than asked of the server again.
+    EXPECT_GE(server->most_tiles_at_once(), 2);
+    EXPECT_LE(server->most_tiles_at_once(), 8);
+    EXPECT_LT(server->tile_requests() - one_by_one, tiles * 5 / 4);
+}
+
 TEST_F(CaptureRun, ClosingMidRunDeletesExactlyTheFilesWrittenSoFar) {
     start_server();
     start_run(app::area{48.8, 48.9, 2.3, 2.4}, 15);
