@@ -219,9 +219,9 @@ TEST_F(CaptureRun, FetchingAheadGivesTheSameMosaicWithMostTilesAskedForOnce) {
     start_run(paris, 13);
     ASSERT_TRUE(run_until([&] { return run_finished(); }, 60000));
     unsetenv("LOMTRA_SAT_PREFETCH");
-    const int one_by_one = server->tile_requests();
-    EXPECT_EQ(one_by_one, tiles);
+    EXPECT_EQ(server->tile_requests(), tiles);
 
+    start_server(cacheable);  // a new address: nothing of the first run is in the cache
     confirm_start();
     ASSERT_TRUE(run_until([&] { return run_finished(); }, 60000));
     const auto images = output_files(".jpg");
@@ -229,9 +229,10 @@ TEST_F(CaptureRun, FetchingAheadGivesTheSameMosaicWithMostTilesAskedForOnce) {
     EXPECT_TRUE(test_support::read_file(images[0].string()) == test_support::read_file(images[1].string()));
     // Tiles were fetched ahead, several at once but never more than the cap, and the panel's
     // loads were answered from them rather than asked of the server again.
+    std::printf("requests %d, most at once %d, tiles %lld\n", server->tile_requests(), server->most_tiles_at_once(), (long long)tiles);
     EXPECT_GE(server->most_tiles_at_once(), 2);
     EXPECT_LE(server->most_tiles_at_once(), 8);
-    EXPECT_LT(server->tile_requests() - one_by_one, tiles * 5 / 4);
+    EXPECT_LT(server->tile_requests(), tiles * 5 / 4);
 }
 
 TEST_F(CaptureRun, ClosingMidRunDeletesExactlyTheFilesWrittenSoFar) {
