@@ -41,7 +41,6 @@ void close_path() { program.run.close(); }
 
 bool main_loop_pass() {
     const int event = ui::event_wait(pass_timeout_ms);
-    program.run.on_pass();
     // A termination signal takes the close path as the close box does. It is a flag rather
     // than an event, so no capture step's draining can swallow it.
     bool ends = event == ui::EVENT_CLOSE || ui::termination_signal() != 0;
@@ -49,8 +48,14 @@ bool main_loop_pass() {
         dispatch_control_event(ui::event_gadget(), ui::event_type());
         ends = ui::termination_signal() != 0;  // it came while one of START's boxes was up
     }
-    if (ends) close_path();
-    return !ends;
+    if (ends) {
+        close_path();
+        return false;
+    }
+    // After the event, so that a page that has just ended is captured in this pass rather than
+    // after the next event or the pass's timeout.
+    program.run.on_pass();
+    return true;
 }
 
 void run_main_loop() {
