@@ -9,7 +9,6 @@
 #include "imaging/image_store.h"
 #include "imaging/jpeg_codec.h"
 #include "imaging/regions.h"
-#include "services/files.h"
 #include "platform/gui.h"
 #include "ui/gadgets.h"
 
@@ -29,7 +28,8 @@ std::string save_diagnostic(int image, const char* name) {
 
 capture_result render_tile_page() {
     imaging::register_jpeg_encoder();
-    services::remove_file(full_capture_file);
+    // "c:\Screenshot.jpg" of the previous capture is rewritten in place by cut_tile, which
+    // spares drive C a deletion and a new name for every tile.
     return render_panel();
 }
 

@@ -26,7 +26,7 @@ struct capture_result {
 capture_result capture_tile();
 
 // The first half alone, as a run does it so that the next tile can be asked for in between:
-// the panel rendered into image 0, "c:\Screenshot.jpg" of the previous capture gone.
+// the panel rendered into image 0.
 capture_result render_tile_page();
 
 // The two halves of a capture, apart so that their costs can be measured apart.
