@@ -54,8 +54,10 @@ TEST(GeoreferencedCut, ExactTilesGiveTheGroundWhereTheWorldFileSays) {
         imaging::start_image_store();
         const app::tile_grid grid = app::compute_grid(area.bounds, area.zoom);
         paint_pattern_canvas(1, grid, area.zoom);
-        ASSERT_TRUE(app::cut_mosaic(1, 2, grid, area.bounds, area.zoom));
         const app::rectangle cut = app::mosaic_cut(grid);
+        ASSERT_TRUE(imaging::create_image(2, cut.width, cut.height));
+        ASSERT_TRUE(imaging::resample_bitmap(app::mosaic_resampler(grid, area.bounds, area.zoom),
+                                             *imaging::image_bitmap(1), *imaging::image_bitmap(2)));
         ASSERT_EQ(imaging::image_width(2), cut.width);
         ASSERT_EQ(imaging::image_height(2), cut.height);
 
