@@ -6,6 +6,8 @@
 #include "app/run_messages.h"
 #include "app/world_file.h"
 #include "imaging/image_files.h"
+#include "platform/native_file.h"
+#include "platform/paths.h"
 #include "services/dates.h"
 #include "services/files.h"
 #include "services/text.h"
@@ -67,7 +69,7 @@ output_outcome write_output(const area& bounds, int width, int height, const std
                             const mosaic_writer& write_mosaic) {
     if (width < 1 || height < 1) return {"", "There is no mosaic to save."};
 
-    services::make_directory(output_folder);
+    const bool folder_made = services::make_directory(output_folder) != 0;
     if (services::file_size(output_folder) != -2) {
         return {"", "The output folder \"" + std::string(output_folder) +
                         "\" could not be made (a file of that name may be in the way)."};
@@ -89,6 +91,8 @@ output_outcome write_output(const area& bounds, int width, int height, const std
     if (failed.empty()) return {image_name, ""};
     // A half-written result would look like a finished one in the folder: none of it stays.
     for (const char* extension : output_extensions) services::remove_file(base + extension);
+    // Nor does a folder made for it alone.
+    if (folder_made) platform::delete_empty_folder(platform::native_path(output_folder));
     return {"", failed};
 }
 
