@@ -7,5 +7,6 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh package
 build_dir=${PACKAGE_BUILD_DIR:-build-package}
 BUILD_DIR="$build_dir" bash scripts/build.sh -DCMAKE_BUILD_TYPE=Release -DLOMTRA_TESTS=OFF -DLOMTRA_BENCH=OFF
-(cd "$build_dir" && cpack -G DEB >/dev/null)
-ls "$PWD/$build_dir"/lomtra-sat_*.deb
+cd "$build_dir"
+cpack -G DEB >/dev/null
+ls "$PWD"/lomtra-sat_*.deb
