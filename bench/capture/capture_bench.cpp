@@ -31,7 +31,6 @@
 #include <vector>
 
 #include "app/capture_run.h"
-#include "app/georeferenced_cut.h"
 #include "app/main_loop.h"
 #include "app/main_window.h"
 #include "app/output_files.h"
@@ -207,9 +206,9 @@ struct step_parts {
 };
 
 struct assembly_times {
-    double assembly = 0;    // the whole assembly: tiles decoded and drawn, then the mosaic made
-    double resampling = 0;  // making the mosaic from the canvas, alone
-    double decoding = 0;    // decoding the tile files, alone
+    double assembly = 0;  // the whole assembly: tiles decoded, the mosaic resampled and encoded
+    double decoding = 0;  // decoding the tile files, alone
+    double encoding = 0;  // encoding the mosaic's pixels whole, alone
 };
 
 // The same walk once more, each part of a capture step timed on its own: the capture of the
@@ -259,18 +258,34 @@ bool timed_parts(step_parts& sum, int64_t& steps, assembly_times& times) {
         imaging::free_image(decoded_tile);
     }
     times.decoding = ms_since(at);
-    // The assembly as assemble_mosaic does it, its two halves timed apart.
+    // The assembly as the end of a run does it, into a file of its own.
+    const std::string mosaic_name = "C:/bench-mosaic.jpg", encoded_name = "C:/bench-encoded.jpg";
     at = clock_type::now();
-    bool assembled = app::draw_mosaic_canvas(grid, files).empty();
-    const auto drawn = clock_type::now();
-    assembled = assembled && app::cut_mosaic(app::mosaic_canvas_image, app::mosaic_image, grid,
-                                             app::program.bounds, zoom);
-    times.resampling = ms_since(drawn);
+    const bool assembled =
+        app::assemble_mosaic(grid, app::program.bounds, zoom, compression, mosaic_name, files).empty();
     times.assembly = ms_since(at);
     files.remove_all();
-    imaging::free_image(app::mosaic_image);
-    imaging::free_image(app::mosaic_canvas_image);
+    // libjpeg-turbo encoding the same pixels from memory: the mosaic read back, encoded again.
+    constexpr int mosaic_image = 6;
+    if (assembled && imaging::load_image(mosaic_image, mosaic_name) != 0) {
+        at = clock_type::now();
+        imaging::save_image(mosaic_image, encoded_name, imaging::jpeg_encoder, compression);
+        times.encoding = ms_since(at);
+    }
+    imaging::free_image(mosaic_image);
+    services::remove_file(mosaic_name);
+    services::remove_file(encoded_name);
     return assembled;
+}
+
+// The most resident memory this process (the program and its window) has held, from
+// /proc/self/status, in MB; -1 where it cannot be read.
+double peak_resident_mb() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmHWM:", 0) == 0) return std::stod(line.substr(6)) / 1024.0;
+    return -1.0;
 }
 
 struct gdal_result {
@@ -442,11 +457,12 @@ int main(int argc, char** argv) {
     std::printf("    render the panel                         %9.2f ms\n", parts.render / n);
     std::printf("    the three JPEG encodes                   %9.2f ms\n", parts.encodes / n);
     std::printf("    preview update                           %9.2f ms\n", parts.preview / (n - 1));
-    std::printf("  assembly of the mosaic                     %9.0f ms\n", assembly.assembly);
-    std::printf("    of which the resampling to the area      %9.0f ms (%d x %d pixels)\n", assembly.resampling,
-                cut.width, cut.height);
-    std::printf("  decoding the %lld tile files alone           %9.0f ms\n", static_cast<long long>(tiles),
-                assembly.decoding);
-    std::printf("  ratio resampling / tile decoding           %9.2f\n", assembly.resampling / assembly.decoding);
+    const double reference_ms = assembly.decoding + assembly.encoding;
+    std::printf("  assembly of the mosaic, streamed: tiles decoded, resampled, encoded %9.0f ms (%d x %d pixels)\n",
+                assembly.assembly, cut.width, cut.height);
+    std::printf("  libjpeg-turbo: decoding the %lld tile files %9.0f ms + encoding the mosaic %9.0f ms\n",
+                static_cast<long long>(tiles), assembly.decoding, assembly.encoding);
+    std::printf("  ratio assembly / libjpeg-turbo decode + encode  %6.2f\n", assembly.assembly / reference_ms);
+    std::printf("  peak resident memory of this process (VmHWM)  %9.0f MB\n", peak_resident_mb());
     return 0;
 }

@@ -265,12 +265,12 @@ void capture_run::show_download_progress() {
 }
 
 void capture_run::finish() {
-    std::string failure = assemble_mosaic(plan_.grid, plan_.bounds, plan_.zoom, files_);
-    output_outcome written;
-    if (failure.empty()) {
-        written = write_output(plan_.bounds, plan_.compression, settings_.clock);
-        failure = written.failure;
-    }
+    const rectangle cut = mosaic_cut(plan_.grid);
+    const output_outcome written =
+        write_output(plan_.bounds, cut.width, cut.height, settings_.clock, [this](const std::string& image_name) {
+            return assemble_mosaic(plan_.grid, plan_.bounds, plan_.zoom, plan_.compression, image_name, files_);
+        });
+    const std::string failure = written.failure;
     files_.remove_all();
     if (!failure.empty()) {
         stop(failure);

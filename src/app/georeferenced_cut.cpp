@@ -4,7 +4,6 @@
 
 #include "app/preview_layout.h"
 #include "app/world_file.h"
-#include "imaging/resampling.h"
 #include "services/text.h"
 
 namespace app {
@@ -28,18 +27,10 @@ canvas_places mosaic_places(const tile_grid& grid, const area& bounds, int zoom,
     return places;
 }
 
-bool cut_mosaic(imaging::image_number canvas, imaging::image_number mosaic, const tile_grid& grid,
-                const area& bounds, int zoom) {
-    const platform::bitmap* source = imaging::image_bitmap(canvas);
+imaging::resampler mosaic_resampler(const tile_grid& grid, const area& bounds, int zoom) {
     const rectangle cut = mosaic_cut(grid);
-    if (!source || imaging::create_image(mosaic, cut.width, cut.height) == 0) return false;
     const canvas_places places = mosaic_places(grid, bounds, zoom, cut.width, cut.height);
-    const imaging::resampler plan(places.columns, source->width, places.rows, source->height);
-    if (!imaging::resample_bitmap(plan, *source, *imaging::image_bitmap(mosaic))) {
-        imaging::free_image(mosaic);
-        return false;
-    }
-    return true;
+    return imaging::resampler(places.columns, (grid.column_span + 1) * 256, places.rows, (grid.row_span + 1) * 256);
 }
 
 }  // namespace app

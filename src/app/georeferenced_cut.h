@@ -2,13 +2,13 @@
 // The mosaic as GIS software reads it: a GIS program puts the centre of pixel (i, j) at the
 // longitude lon_min + i x (pixel width) and the latitude lat_max - j x (pixel height), taking
 // both from the world file. The tiles' rows are evenly spaced in Mercator y, not in latitude,
-// so the mosaic is resampled from the canvas: each pixel shows the ground at the place where
-// the world file puts it, found with the exact projection.
+// so the mosaic is resampled from the canvas (the grid's tiles side by side): each pixel shows
+// the ground at the place where the world file puts it, found with the exact projection.
 #include <vector>
 
 #include "app/area.h"
 #include "app/tile_grid.h"
-#include "imaging/image_store.h"
+#include "imaging/resampling.h"
 
 namespace app {
 
@@ -20,10 +20,8 @@ struct canvas_places {
 };
 canvas_places mosaic_places(const tile_grid& grid, const area& bounds, int zoom, int width, int height);
 
-// Makes the mosaic image, of the size of the grid's cut, from the canvas image. False when
-// the canvas is missing or the mosaic image cannot be made (the mosaic number then holds no
-// image).
-bool cut_mosaic(imaging::image_number canvas, imaging::image_number mosaic, const tile_grid& grid,
-                const area& bounds, int zoom);
+// The resampling that makes the mosaic, of the size of the grid's cut, from the canvas of the
+// grid's tiles.
+imaging::resampler mosaic_resampler(const tile_grid& grid, const area& bounds, int zoom);
 
 }  // namespace app

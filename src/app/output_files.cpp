@@ -3,11 +3,11 @@
 #include <cerrno>
 #include <string_view>
 
-#include "app/preview_and_mosaic.h"
 #include "app/run_messages.h"
 #include "app/world_file.h"
 #include "imaging/image_files.h"
-#include "imaging/image_store.h"
+#include "platform/native_file.h"
+#include "platform/paths.h"
 #include "services/dates.h"
 #include "services/files.h"
 #include "services/text.h"
@@ -57,12 +57,19 @@ std::string free_output_base(const std::string& folder, const std::string& name)
     return base;
 }
 
-output_outcome write_output(const area& bounds, int compression, const std::function<int64_t()>& clock) {
-    const int width = imaging::image_width(mosaic_image);
-    const int height = imaging::image_height(mosaic_image);
+std::string mosaic_file_failure(const std::string& image_name) {
+    // The system's reason when it gave one (the codec can only guess at a full disk), else the
+    // codec's own words.
+    const std::string codec_reason = imaging::last_image_file_error();
+    return file_failure("The mosaic", image_name,
+                        system_reason(codec_reason.empty() ? "the image could not be encoded" : codec_reason));
+}
+
+output_outcome write_output(const area& bounds, int width, int height, const std::function<int64_t()>& clock,
+                            const mosaic_writer& write_mosaic) {
     if (width < 1 || height < 1) return {"", "There is no mosaic to save."};
 
-    services::make_directory(output_folder);
+    const bool folder_made = services::make_directory(output_folder) != 0;
     if (services::file_size(output_folder) != -2) {
         return {"", "The output folder \"" + std::string(output_folder) +
                         "\" could not be made (a file of that name may be in the way)."};
@@ -73,25 +80,19 @@ output_outcome write_output(const area& bounds, int compression, const std::func
     const std::string projection_name = base + ".prj";
     const std::string auxiliary_name = image_name + ".aux.xml";
 
-    std::string failed;
-    errno = 0;
-    if (!imaging::save_image(mosaic_image, image_name, imaging::jpeg_encoder, compression)) {
-        // The system's reason when it gave one (the codec can only guess at a full disk), else
-        // the codec's own words.
-        const std::string codec_reason = imaging::last_image_file_error();
-        failed = file_failure("The mosaic", image_name,
-                              system_reason(codec_reason.empty() ? "the image could not be encoded" : codec_reason));
-    } else if (!write_text_file(world_file_number, world_name, world_file_lines(bounds, width, height))) {
+    std::string failed = write_mosaic(image_name);
+    if (failed.empty() && !write_text_file(world_file_number, world_name, world_file_lines(bounds, width, height)))
         failed = file_failure("The world file", world_name, system_reason("it could not be created"));
-    } else if (!write_text_file(projection_file_number, projection_name,
-                                std::array<std::string_view, 1>{projection_line})) {
+    if (failed.empty() &&
+        !write_text_file(projection_file_number, projection_name, std::array<std::string_view, 1>{projection_line}))
         failed = file_failure("The projection file", projection_name, system_reason("it could not be created"));
-    } else if (!write_text_file(auxiliary_file_number, auxiliary_name, auxiliary_file_lines)) {
+    if (failed.empty() && !write_text_file(auxiliary_file_number, auxiliary_name, auxiliary_file_lines))
         failed = file_failure("The GDAL auxiliary file", auxiliary_name, system_reason("it could not be created"));
-    }
     if (failed.empty()) return {image_name, ""};
     // A half-written result would look like a finished one in the folder: none of it stays.
     for (const char* extension : output_extensions) services::remove_file(base + extension);
+    // Nor does a folder made for it alone.
+    if (folder_made) platform::delete_empty_folder(platform::native_path(output_folder));
     return {"", failed};
 }
 

@@ -21,10 +21,20 @@ struct output_outcome {
     std::string failure;  // what could not be written and why, on failure
 };
 
-// Writes the four output files of the mosaic image (`bounds` and `compression` as read at
-// START), named after `clock`. On failure removes whatever of the result it had written and
-// says what failed; nothing is opened either way.
-output_outcome write_output(const area& bounds, int compression, const std::function<int64_t()>& clock);
+// Writes the mosaic JPEG under the name it is given ("C:/Lomtra-SAT/... .jpg"): returns the empty
+// text, or what failed and why.
+using mosaic_writer = std::function<std::string(const std::string& image_name)>;
+
+// Writes the four output files of a mosaic of width x height pixels of `bounds` (as read at
+// START), named after `clock`: the mosaic by `write_mosaic`, then the texts beside it. On
+// failure removes whatever of the result had been written and says what failed; nothing is
+// opened either way.
+output_outcome write_output(const area& bounds, int width, int height, const std::function<int64_t()>& clock,
+                            const mosaic_writer& write_mosaic);
+
+// What a failed write of the mosaic JPEG `image_name` says: the system's reason when it gave
+// one (errno, cleared before the write), else the codec's.
+std::string mosaic_file_failure(const std::string& image_name);
 
 // The date and time part of the output names, each from its own reading of the clock.
 std::string output_name(const std::function<int64_t()>& clock);

@@ -1,13 +1,23 @@
 #include "app/preview_and_mosaic.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
 #include "app/georeferenced_cut.h"
 #include "app/main_window.h"
+#include "app/output_files.h"
 #include "app/preview_layout.h"
 #include "app/run_messages.h"
 #include "imaging/drawing.h"
 #include "imaging/image_files.h"
 #include "imaging/image_store.h"
+#include "imaging/jpeg_codec.h"
+#include "imaging/resampling.h"
 #include "imaging/scaling.h"
+#include "platform/bitmap.h"
+#include "platform/handles.h"
+#include "platform/paths.h"
 #include "services/files.h"
 #include "services/text.h"
 #include "ui/gadgets.h"
@@ -52,64 +62,91 @@ void update_preview(const tile_grid& grid, int64_t k) {
     show_preview(true);
 }
 
-int64_t mosaic_memory(const tile_grid& grid) {
-    const int64_t canvas_width = int64_t{column_count(grid)} * tile_size_pixels;
-    const int64_t canvas_height = int64_t{row_count(grid)} * tile_size_pixels;
-    const rectangle cut = mosaic_cut(grid);
-    const auto bytes = [](int64_t width, int64_t height) { return (width * 3 + 3) / 4 * 4 * height; };
-    return bytes(canvas_width, canvas_height) + bytes(cut.width, cut.height);
+int64_t mosaic_memory(const tile_grid& grid, const area& bounds, int zoom) {
+    const imaging::resampler plan = mosaic_resampler(grid, bounds, zoom);
+    const int64_t band = int64_t{plan.source_width()} * 3 * tile_size_pixels;
+    const int64_t output_band = int64_t{plan.width()} * 3 * tile_size_pixels;
+    // libjpeg's own rows (colour converted, down-sampled, one row of blocks) come to about 16
+    // image rows; the resampling's plan holds some weights and places for each column and row.
+    const int64_t encoder = int64_t{plan.width()} * 3 * 16;
+    const int64_t plan_bytes = (int64_t{plan.width()} + plan.height()) * 64;
+    const int64_t tile = int64_t{tile_size_pixels} * tile_size_pixels * 4;
+    return band * imaging::band_fed_resampling::bands_kept_for(plan, tile_size_pixels) + output_band + encoder +
+           plan_bytes + tile;
 }
 
-std::string assemble_mosaic(const tile_grid& grid, const area& bounds, int zoom, temporary_files& files) {
-    const std::string drawn = draw_mosaic_canvas(grid, files);
-    if (!drawn.empty()) return drawn;
-    const bool cut_made = cut_mosaic(mosaic_canvas_image, mosaic_image, grid, bounds, zoom);
-    // The canvas is not needed once the mosaic is made; its memory goes back at once.
-    imaging::free_image(mosaic_canvas_image);
-    if (cut_made) return "";
-    const rectangle cut = mosaic_cut(grid);
-    return "The mosaic of " + pixels_text(cut.width, cut.height) + " (" +
-           size_text(int64_t{cut.width} * cut.height * 3) + ") could not be made from its canvas: not enough memory.";
+namespace {
+
+// Copies the tile into its place in the band being filled: tile_size_pixels columns from
+// `left`, rows from the top; a tile smaller than a grid cell leaves the rest black.
+void copy_tile(const platform::bitmap& tile, imaging::band_fed_resampling& resampling, int32_t left) {
+    platform::bitmap_handle copy;
+    const platform::bitmap* pixels = &tile;
+    if (tile.depth != 24) {
+        copy.reset(platform::copy_bitmap_24(&tile));
+        pixels = copy.get();
+    }
+    const int width = pixels ? std::min(pixels->width, tile_size_pixels) : 0;
+    const int height = pixels ? std::min(pixels->height, tile_size_pixels) : 0;
+    for (int r = 0; r < tile_size_pixels; ++r) {
+        std::uint8_t* row = resampling.next_band_row(r) + 3 * static_cast<std::size_t>(left);
+        const int copied = r < height ? width : 0;
+        if (copied > 0) std::memcpy(row, pixels->row_from_top(r), 3 * static_cast<std::size_t>(copied));
+        std::memset(row + 3 * copied, 0, 3 * static_cast<std::size_t>(tile_size_pixels - copied));
+    }
 }
 
-std::string draw_mosaic_canvas(const tile_grid& grid, temporary_files& files) {
-    // Whatever happens below, the mosaic image never shows an earlier run's mosaic.
-    imaging::free_image(mosaic_image);
-    imaging::free_image(mosaic_canvas_image);
+std::string tile_not_loaded(const tile_grid& grid, int64_t k) {
+    const bool missing = services::file_size(tile_file_name(k)) < 0;
+    const tile_position tile = walk_tile(grid, k);
+    return "The tile file \"" + tile_file_name(k) + "\" (tile x = " + services::integer_to_text(tile.x) +
+           ", y = " + services::integer_to_text(tile.y) + ") could not be loaded back: " +
+           (missing ? "the file is missing." : "it is damaged, or there is not enough memory to read it.");
+}
+
+}  // namespace
+
+std::string assemble_mosaic(const tile_grid& grid, const area& bounds, int zoom, int compression,
+                            const std::string& image_name, temporary_files& files) {
     const int32_t columns = column_count(grid);
     const int32_t rows = row_count(grid);
-    const int64_t canvas_width = int64_t{columns} * tile_size_pixels;
-    const int64_t canvas_height = int64_t{rows} * tile_size_pixels;
-    if (!imaging::create_image(mosaic_canvas_image, static_cast<int>(canvas_width), static_cast<int>(canvas_height))) {
-        return "The mosaic canvas of " + pixels_text(canvas_width, canvas_height) + " (" +
-               size_text(canvas_width * canvas_height * 3) + ") could not be allocated: not enough memory.";
+    const imaging::resampler plan = mosaic_resampler(grid, bounds, zoom);
+    imaging::jpeg_band_writer writer;
+    std::string write_failure;
+    imaging::band_fed_resampling resampling(
+        plan, tile_size_pixels, [&](int, int count, const std::uint8_t* pixels, std::size_t stride) {
+            errno = 0;
+            if (writer.write_rows(pixels, count, static_cast<std::ptrdiff_t>(stride))) return true;
+            write_failure = mosaic_file_failure(image_name);
+            return false;
+        });
+    if (!resampling.ready()) {
+        return "The mosaic of " + pixels_text(plan.width(), plan.height()) + " could not be made: not enough memory.";
     }
-    if (!imaging::begin_drawing(imaging::image_target(mosaic_canvas_image))) {
-        imaging::free_image(mosaic_canvas_image);
-        return "The mosaic canvas could not be drawn on: not enough memory.";
-    }
-    for (int32_t i = 1; i <= rows; ++i) {
+    errno = 0;
+    imaging::report_image_file_error("");
+    if (!writer.start(platform::native_path(image_name), plan.width(), plan.height(), compression))
+        return mosaic_file_failure(image_name);
+
+    // The canvas' top band is the walk's last row of tiles: the walk goes northwards from the
+    // bottom row. An unfinished file is removed by the writer as it goes.
+    for (int32_t i = rows; i >= 1; --i) {
         for (int32_t j = 1; j <= columns; ++j) {
             const int64_t k = static_cast<int64_t>(i - 1) * columns + j;
-            if (!imaging::load_image(assembly_tile_image, tile_file_name(k))) {
-                const bool missing = services::file_size(tile_file_name(k)) < 0;
-                imaging::end_drawing();
-                imaging::free_image(mosaic_canvas_image);
-                const tile_position tile = walk_tile(grid, k);
-                return "The tile file \"" + tile_file_name(k) + "\" (tile x = " + services::integer_to_text(tile.x) +
-                       ", y = " + services::integer_to_text(tile.y) + ") could not be loaded back: " +
-                       (missing ? "the file is missing." : "it is damaged, or there is not enough memory to read it.");
-            }
-            imaging::draw_image(imaging::image_bitmap(assembly_tile_image), (j - 1) * tile_size_pixels,
-                                (rows - i) * tile_size_pixels);
+            if (!imaging::load_image(assembly_tile_image, tile_file_name(k))) return tile_not_loaded(grid, k);
+            copy_tile(*imaging::image_bitmap(assembly_tile_image), resampling, (j - 1) * tile_size_pixels);
             imaging::free_image(assembly_tile_image);
             files.remove_tile(k);
         }
-        const int32_t done = percentage(i, rows);
+        if (!resampling.band_filled()) {
+            return write_failure.empty() ? "The mosaic could not be made: not enough memory." : write_failure;
+        }
+        const int32_t done = percentage(rows - i + 1, rows);
         ui::gadget_set_text(GADGET_STATUS, "Constructing : " + services::integer_to_text(done) + " %");
         ui::gadget_set_state(GADGET_PROGRESS, done);
     }
-    imaging::end_drawing();
+    errno = 0;
+    if (!writer.finish()) return mosaic_file_failure(image_name);
     return "";
 }
 

@@ -52,8 +52,8 @@ void start_handler() {
     }
     // The count above is shown in full whatever its size; only now is it clear that the user
     // wants the run, and a mosaic that cannot be built is refused with a reason.
-    if (refused_by(check_canvas(program.grid))) return;
-    if (refused_by(check_memory(program.grid, platform::available_memory()))) return;
+    if (refused_by(check_image_size(program.grid))) return;
+    if (refused_by(check_memory(program.grid, program.bounds, program.zoom, platform::available_memory()))) return;
 
     program.run.begin(run_plan{program.bounds, program.zoom, program.compression, program.grid});
 }

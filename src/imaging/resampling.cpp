@@ -402,25 +402,35 @@ void resampler::resample_rows(int j0, int j1, const std::function<const std::uin
 band_fed_resampling::band_fed_resampling(const resampler& plan, int band_height, output_sink sink)
     : plan_(plan), band_height_(std::max(band_height, 1)), sink_(std::move(sink)) {
     // Output row j can be made once the band holding its last source row is in; rows are made
-    // in order, so a row waits for every row above it too. The bands kept are those from the
-    // first band any waiting row reads to the band just in.
+    // in order, so a row waits for every row above it too.
     last_band_read_.reserve(static_cast<std::size_t>(plan.height()));
     int waits_for = 0;
     for (int j = 0; j < plan.height(); ++j) {
         const resampler::row_range rows = plan.source_rows(j, j + 1);
-        if (rows.last > rows.first) {
-            waits_for = std::max(waits_for, (rows.last - 1) / band_height_);
-            kept_bands_ = std::max(kept_bands_, waits_for - rows.first / band_height_ + 1);
-        }
+        if (rows.last > rows.first) waits_for = std::max(waits_for, (rows.last - 1) / band_height_);
         last_band_read_.push_back(waits_for);
     }
-    kept_bands_ = std::min(kept_bands_, bands());
+    kept_bands_ = bands_kept_for(plan, band_height_);
     row_bytes_ = 3 * static_cast<std::size_t>(plan.source_width());
     const std::size_t band_bytes = row_bytes_ * static_cast<std::size_t>(band_height_);
     kept_.reset(new (std::nothrow) std::uint8_t[band_bytes * static_cast<std::size_t>(kept_bands_)]);
     output_.reset(new (std::nothrow)
                       std::uint8_t[3 * static_cast<std::size_t>(plan.width()) * static_cast<std::size_t>(band_height_)]);
     ready_ = kept_ && output_;
+}
+
+int band_fed_resampling::bands_kept_for(const resampler& plan, int band_height) {
+    // The bands kept are those from the first band any waiting row reads to the band just in.
+    band_height = std::max(band_height, 1);
+    int kept = 1;
+    int waits_for = 0;
+    for (int j = 0; j < plan.height(); ++j) {
+        const resampler::row_range rows = plan.source_rows(j, j + 1);
+        if (rows.last <= rows.first) continue;
+        waits_for = std::max(waits_for, (rows.last - 1) / band_height);
+        kept = std::max(kept, waits_for - rows.first / band_height + 1);
+    }
+    return std::min(kept, std::max((plan.source_height() + band_height - 1) / band_height, 1));
 }
 
 int band_fed_resampling::bands() const { return (plan_.source_height() + band_height_ - 1) / band_height_; }

@@ -85,6 +85,9 @@ public:
 
     band_fed_resampling(const resampler& plan, int band_height, output_sink sink);
 
+    // How many source bands a resampling of this plan holds at one time.
+    static int bands_kept_for(const resampler& plan, int band_height);
+
     bool ready() const { return ready_; }  // false when its memory could not be had
     int bands() const;                     // the bands the source comes in; the last may be lower
     int bands_kept() const { return kept_bands_; }  // at most this many are held at one time

@@ -121,6 +121,14 @@ bool make_folder(const std::string& path) {
     return true;
 }
 
+bool delete_empty_folder(const std::string& path) {
+    if (path.empty()) return false;
+    folder_change change(path);
+    if (::rmdir(path.c_str()) != 0) return false;
+    change.done(false);
+    return true;
+}
+
 file_handle create_stream(const std::string& path) {
     if (path.empty()) return nullptr;
     folder_change change(path);

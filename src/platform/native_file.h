@@ -52,6 +52,8 @@ path_info look_up_path(const std::string& path);
 bool delete_file(const std::string& path);
 // Makes one folder whose parent exists; false when it cannot, or when it exists already.
 bool make_folder(const std::string& path);
+// Deletes a folder that holds nothing; false when it cannot.
+bool delete_empty_folder(const std::string& path);
 // A stream that writes the file from its start, made or emptied; null (errno set) when it
 // cannot be opened.
 file_handle create_stream(const std::string& path);

@@ -5,11 +5,20 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
 
 #include "app/preview_layout.h"
 #include "app/world_file.h"
+#include "app/preview_and_mosaic.h"
+#include "imaging/image_files.h"
 #include "imaging/image_store.h"
+#include "imaging/jpeg_codec.h"
 #include "pattern_match.h"
+#include "platform/paths.h"
+#include "services/files.h"
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -54,8 +63,10 @@ TEST(GeoreferencedCut, ExactTilesGiveTheGroundWhereTheWorldFileSays) {
         imaging::start_image_store();
         const app::tile_grid grid = app::compute_grid(area.bounds, area.zoom);
         paint_pattern_canvas(1, grid, area.zoom);
-        ASSERT_TRUE(app::cut_mosaic(1, 2, grid, area.bounds, area.zoom));
         const app::rectangle cut = app::mosaic_cut(grid);
+        ASSERT_TRUE(imaging::create_image(2, cut.width, cut.height));
+        ASSERT_TRUE(imaging::resample_bitmap(app::mosaic_resampler(grid, area.bounds, area.zoom),
+                                             *imaging::image_bitmap(1), *imaging::image_bitmap(2)));
         ASSERT_EQ(imaging::image_width(2), cut.width);
         ASSERT_EQ(imaging::image_height(2), cut.height);
 
@@ -77,6 +88,67 @@ TEST(GeoreferencedCut, ExactTilesGiveTheGroundWhereTheWorldFileSays) {
         EXPECT_LE(app_test::worst_pattern_difference(mosaic, placement, area.zoom).first, 1);
         imaging::free_all_images();
     }
+}
+
+// Copies the w x h pixels at (x, y) of one image to (to_x, to_y) of another, both 24-bit.
+void copy_pixels(imaging::image_number from, int x, int y, imaging::image_number to, int to_x, int to_y) {
+    const platform::bitmap* source = imaging::image_bitmap(from);
+    const platform::bitmap* target = imaging::image_bitmap(to);
+    for (int r = 0; r < 256; ++r)
+        std::memcpy(target->row_from_top(to_y + r) + 3 * to_x, source->row_from_top(y + r) + 3 * x, 3 * 256);
+}
+
+// The assembly decodes a row of tiles at a time and encodes as it goes: its file must be the one
+// made by laying every tile file on a canvas, resampling the canvas whole and encoding that.
+TEST(GeoreferencedCut, TheStreamedMosaicIsTheFileOfTheWholeCanvas) {
+    imaging::start_image_store();
+    imaging::start_image_decoders();
+    imaging::register_jpeg_encoder();
+    imaging::register_jpeg_decoder();
+    const app::area bounds{-35, -20, -60, -40};
+    const int zoom = 7;
+    const app::tile_grid grid = app::compute_grid(bounds, zoom);
+    const int columns = grid.column_span + 1, rows = grid.row_span + 1;
+    ASSERT_GE(rows, 4);
+    paint_pattern_canvas(1, grid, zoom);
+    // The walk's tile files: tile k in column (k - 1) mod C, row (k - 1) div C from the bottom.
+    app::temporary_files files;
+    std::vector<std::string> tile_bytes(1);
+    const auto tile_path = [](int64_t k) { return platform::native_path(app::tile_file_name(k)); };
+    ASSERT_TRUE(imaging::create_image(4, 256, 256));
+    for (int64_t k = 1; k <= int64_t{columns} * rows; ++k) {
+        const int x = static_cast<int>((k - 1) % columns) * 256;
+        const int y = (rows - 1 - static_cast<int>((k - 1) / columns)) * 256;
+        copy_pixels(1, x, y, 4, 0, 0);
+        ASSERT_TRUE(imaging::save_image(4, app::tile_file_name(k), imaging::jpeg_encoder, 8));
+        files.add_tile(k);
+        tile_bytes.push_back(test_support::read_file(tile_path(k)));
+        ASSERT_TRUE(imaging::load_image(5, app::tile_file_name(k)));
+        copy_pixels(5, 0, 0, 1, x, y);  // the canvas shows the decoded tile files
+    }
+    const app::rectangle cut = app::mosaic_cut(grid);
+    ASSERT_TRUE(imaging::create_image(2, cut.width, cut.height));
+    ASSERT_TRUE(imaging::resample_bitmap(app::mosaic_resampler(grid, bounds, zoom), *imaging::image_bitmap(1),
+                                         *imaging::image_bitmap(2)));
+    ASSERT_TRUE(imaging::save_image(2, "C:/whole.jpg", imaging::jpeg_encoder, 6));
+
+    // A tile file missing: the run's failure, and no file of the mosaic left.
+    services::remove_file(app::tile_file_name(2));
+    const std::string failed = app::assemble_mosaic(grid, bounds, zoom, 6, "C:/streamed.jpg", files);
+    EXPECT_NE(failed.find("\"C:/2.jpg\" (tile x = " + std::to_string(grid.first_column + 1)), std::string::npos)
+        << failed;
+    EXPECT_LT(services::file_size("C:/streamed.jpg"), 0);
+    for (int64_t k = 1; k <= int64_t{columns} * rows; ++k) {
+        ASSERT_TRUE(test_support::write_file(tile_path(k), tile_bytes[static_cast<std::size_t>(k)]));
+        files.add_tile(k);
+    }
+
+    EXPECT_EQ(app::assemble_mosaic(grid, bounds, zoom, 6, "C:/streamed.jpg", files), "");
+    EXPECT_EQ(files.tile_count(), 0u);
+    const std::string streamed = test_support::read_file(platform::native_path("C:/streamed.jpg"));
+    EXPECT_GT(streamed.size(), 1000u);
+    EXPECT_TRUE(streamed == test_support::read_file(platform::native_path("C:/whole.jpg")));
+    imaging::free_all_images();
 }
 
 }  // namespace

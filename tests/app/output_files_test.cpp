@@ -6,6 +6,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <csignal>
 
 #include <filesystem>
@@ -13,7 +14,6 @@
 #include <string>
 #include <vector>
 
-#include "app/preview_and_mosaic.h"
 #include "services/dates.h"
 #include "app/world_file.h"
 #include "imaging/image_files.h"
@@ -38,12 +38,20 @@ protected:
         imaging::start_image_store();
         imaging::register_jpeg_encoder();
         imaging::register_jpeg_decoder();
-        ASSERT_TRUE(imaging::create_image(app::mosaic_image, 873, 799));
+        ASSERT_TRUE(imaging::create_image(mosaic, 873, 799));
     }
     void TearDown() override { imaging::free_all_images(); }
 
+    static constexpr imaging::image_number mosaic = 1;
+
+    // The result of a mosaic written whole, as the assembly writes it row by row.
     app::output_outcome write(const std::function<int64_t()>& clock = services::date_now) {
-        return app::write_output(marseille, 10, clock);
+        return app::write_output(marseille, 873, 799, clock, [](const std::string& image_name) {
+            errno = 0;
+            return imaging::save_image(mosaic, image_name, imaging::jpeg_encoder, 10)
+                       ? std::string()
+                       : app::mosaic_file_failure(image_name);
+        });
     }
 
     static std::vector<fs::path> output_files() {
@@ -93,10 +101,17 @@ TEST_F(OutputFiles, NamesAfter2038AndNeverReplacesAnEarlierResult) {
     for (const char* extension : {".jgw", ".prj", ".jpg.aux.xml"}) EXPECT_TRUE(fs::exists(folder + "/2040-02-29-123456-3" + extension));
 }
 
-TEST_F(OutputFiles, NoMosaicIsNoResult) {
-    // What a failed assembly leaves: an empty mosaic number, never an earlier mosaic.
-    imaging::free_image(app::mosaic_image);
-    EXPECT_FALSE(write().failure.empty());
+TEST_F(OutputFiles, AFailedAssemblyLeavesNoResult) {
+    // The assembly stops half-way through the mosaic (a tile file it cannot read back).
+    const app::output_outcome outcome =
+        app::write_output(marseille, 873, 799, services::date_now, [](const std::string& image_name) {
+            imaging::save_image(mosaic, image_name, imaging::jpeg_encoder, 10);
+            return std::string("The tile file could not be loaded back.");
+        });
+    EXPECT_EQ(outcome.failure, "The tile file could not be loaded back.");
+    EXPECT_TRUE(output_files().empty());
+    EXPECT_FALSE(app::write_output(marseille, 0, 799, services::date_now, [](const std::string&) { return std::string(); })
+                     .failure.empty());
     EXPECT_TRUE(output_files().empty());
 }
 

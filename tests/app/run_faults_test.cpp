@@ -213,7 +213,7 @@ TEST_F(RunFaults, TooLittleMemoryRefusesTheRunOrStopsItWithAnErrorAndNoOutput) {
 #endif
     start_server();
     ASSERT_TRUE(start({"nofile", "48.8", "48.9", "2.3", "2.4"}));
-    move_trackbar(app::GADGET_ZOOM, 14);  // a canvas of 1536 x 2048 pixels: 9 MB
+    move_trackbar(app::GADGET_ZOOM, 14);  // 6 x 8 tiles: rows of tiles 1536 pixels wide, 1.1 MB each
     move_trackbar(app::GADGET_COMPRESSION, 10);
     run_for(50);
     {
@@ -229,17 +229,17 @@ TEST_F(RunFaults, TooLittleMemoryRefusesTheRunOrStopsItWithAnErrorAndNoOutput) {
     run_for(50);
     EXPECT_FALSE(app::program.run.active());
 
-    // Memory that runs out while the run goes on: the canvas cannot be had.
+    // Memory that runs out while the run goes on: the assembly's rows cannot be had.
     confirm_start();
     const int64_t tiles = app::tile_count(app::program.run.plan().grid);
     ASSERT_TRUE(run_until([&] { return app::program.run.capture_count() == tiles; }, 60000));
     {
-        memory_limit limit(3 << 20);
+        memory_limit limit(3 << 19);
         ASSERT_TRUE(run_until([&] { return run_finished(); }, 30000));
     }
     const auto errors = error_boxes();
     ASSERT_EQ(errors.size(), 2u);
-    EXPECT_NE(errors[1].text.find("The mosaic canvas of 1536 x 2048 pixels"), std::string::npos) << errors[1].text;
+    EXPECT_NE(errors[1].text.find("The mosaic of "), std::string::npos) << errors[1].text;
     EXPECT_NE(errors[1].text.find("not enough memory"), std::string::npos);
     EXPECT_FALSE(lomtra_folder_exists());
     EXPECT_TRUE(drive_c_files().empty());

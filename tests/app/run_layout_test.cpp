@@ -48,18 +48,19 @@ TEST(StartChecks, ConfirmationShowsTheFullCount) {
               "549506419182 files to download - Are you sure ?");
 }
 
-TEST(StartChecks, CanvasLimitIs127TilesEachWay) {
+TEST(StartChecks, ImageLimitIs255TilesEachWay) {
     app::tile_grid grid;
-    grid.column_span = 126;
-    grid.row_span = 126;
-    EXPECT_FALSE(app::check_canvas(grid).refused());
-    grid.column_span = 127;
-    const app::refusal wide = app::check_canvas(grid);
+    grid.column_span = 254;
+    grid.row_span = 254;
+    EXPECT_FALSE(app::check_image_size(grid).refused());
+    grid.column_span = 255;
+    const app::refusal wide = app::check_image_size(grid);
     EXPECT_EQ(wide.title, "Error");
     EXPECT_NE(wide.text.find("too large"), std::string::npos);
     EXPECT_NE(wide.text.find("zoom"), std::string::npos);
-    EXPECT_TRUE(app::check_canvas(app::compute_grid(app::default_area, 20)).refused());
-    EXPECT_FALSE(app::check_canvas(app::compute_grid(area{48.8, 48.9, 2.3, 2.4}, 15)).refused());
+    EXPECT_NE(wide.text.find("at most 255 in each direction"), std::string::npos);
+    EXPECT_TRUE(app::check_image_size(app::compute_grid(app::default_area, 20)).refused());
+    EXPECT_FALSE(app::check_image_size(app::compute_grid(area{48.8, 48.9, 2.3, 2.4}, 15)).refused());
 }
 
 TEST(PreviewLayout, NearestTiesToEven) {
