@@ -37,7 +37,7 @@ std::string home_folder() {
 }
 
 std::string& chosen_drive_c() {
-    static std::string folder;
+    static std::string& folder = *new std::string;
     return folder;
 }
 
@@ -214,8 +214,10 @@ private:
     std::map<std::string, listing> folders_;
 };
 
+// Never destroyed, like the drive's location below: objects of the program that go at exit
+// (the run and its drive-C lock) still look names up while static objects are destroyed.
 folder_names& drive_c_names() {
-    static folder_names names;
+    static folder_names& names = *new folder_names;
     return names;
 }
 
