@@ -1,7 +1,10 @@
 #pragma once
 // Drives the real program in-process: its main window, its main loop, a local tile server on
 // loopback and a stand-in for the person who answers the message boxes.
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -56,9 +59,31 @@ protected:
         std::string error;
         ASSERT_GT(server->open(error), 0) << error;
         server->start();
-        setenv("LOMTRA_SAT_TILE_SERVER", server->base_address().c_str(), 1);
-        const std::string site = "127.0.0.1:" + std::to_string(server->port());
-        setenv("LOMTRA_SAT_SITE", site.c_str(), 1);
+        point_program_at(server->port());
+    }
+
+    static void point_program_at(int port) {
+        const std::string host = "127.0.0.1:" + std::to_string(port);
+        setenv("LOMTRA_SAT_TILE_SERVER", ("http://" + host).c_str(), 1);
+        setenv("LOMTRA_SAT_SITE", host.c_str(), 1);
+    }
+
+    // A loopback port free a moment ago, the program pointed at it: for a server started after
+    // a child process, which must not inherit the server's threads (a lock one of them held
+    // at the fork would stay held in the child for ever).
+    static int port_for_a_later_server() {
+        const int fd = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        int port = 0;
+        if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+            getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
+            port = ntohs(address.sin_port);
+        close(fd);
+        point_program_at(port);
+        return port;
     }
 
     static tileserver::server_options pattern_options() {

@@ -249,13 +249,14 @@ TEST_F(RunFaults, TooLittleMemoryRefusesTheRunOrStopsItWithAnErrorAndNoOutput) {
 TEST_F(RunFaults, ASecondWindowOnTheSameDriveCIsRefusedAndTheFirstRunIsExact) {
     tileserver::server_options slow = pattern_options();
     slow.delay_ms = 400;  // the first window's run lasts a few seconds
-    start_server(slow);
+    const int port = port_for_a_later_server();
     const pid_t first = in_child_process([&] {
         start_run(paris, 13);
         const bool done = app::program.run.active() && run_until([&] { return run_finished(); }, 90000);
         app::shut_down();
         return done && opened.size() == 1 && error_boxes().empty() ? 0 : 1;
     });
+    start_server(slow, port);
     const std::string lock = platform::native_path(app::drive_lock_file);
     // The first window starts a whole program first: slow under the sanitizers on a busy machine.
     ASSERT_TRUE(wait_for([&] { return fs::exists(lock); }, 90000));
@@ -281,7 +282,7 @@ TEST_F(RunFaults, ASecondWindowOnTheSameDriveCIsRefusedAndTheFirstRunIsExact) {
 TEST_F(RunFaults, SigtermMidRunTakesTheClosePathAndEndsWith143) {
     tileserver::server_options slow = pattern_options();
     slow.delay_ms = 300;
-    start_server(slow);
+    const int port = port_for_a_later_server();
     ASSERT_TRUE(test_support::write_file(platform::native_path("C:/") + "/notes.txt", "not the run's"));
     const std::vector<std::string> before = drive_c_files();
     const pid_t program = in_child_process([] {
@@ -302,6 +303,7 @@ TEST_F(RunFaults, SigtermMidRunTakesTheClosePathAndEndsWith143) {
         const char* argv[] = {"lomtra-sat", "nofile", "48.8", "48.9", "2.3", "2.4"};
         return app::run_program(6, argv, quiet);
     });
+    start_server(slow, port);
     ASSERT_TRUE(wait_for([] { return fs::exists(platform::native_path("C:/3.jpg")); }, 60000));
     kill(program, SIGTERM);
     EXPECT_EQ(exit_status(program, 30000), 128 + SIGTERM);
