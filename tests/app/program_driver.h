@@ -1,10 +1,7 @@
 #pragma once
 // Drives the real program in-process: its main window, its main loop, a local tile server on
 // loopback and a stand-in for the person who answers the message boxes.
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -29,6 +26,7 @@
 #include "app/startup.h"
 #include "options.h"
 #include "platform/paths.h"
+#include "support/ports.h"
 #include "support/toolkit.h"
 #include "tile_server.h"
 #include "ui/gadgets.h"
@@ -72,16 +70,7 @@ protected:
     // a child process, which must not inherit the server's threads (a lock one of them held
     // at the fork would stay held in the child for ever).
     static int port_for_a_later_server() {
-        const int fd = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        int port = 0;
-        if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-            getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
-            port = ntohs(address.sin_port);
-        close(fd);
+        const int port = test_support::unused_loopback_port();
         point_program_at(port);
         return port;
     }

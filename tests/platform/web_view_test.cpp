@@ -4,11 +4,6 @@
 #include <httplib.h>
 #include <webkit2/webkit2.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
@@ -20,6 +15,7 @@
 #include "platform/prefetcher.h"
 #include "platform/web_address.h"
 #include "platform/web_view.h"
+#include "support/ports.h"
 #include "support/temp_dir.h"
 #include "support/toolkit.h"
 #include "tile_server.h"
@@ -46,21 +42,6 @@ struct capture_target {
     platform::bitmap_handle picture;
 };
 
-// A loopback port that was free a moment ago, bound but never listened on: connections to it
-// are refused.
-int unused_port() {
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    int port = -1;
-    if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-        getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
-        port = ntohs(address.sin_port);
-    close(fd);
-    return port;
-}
 
 class WebView : public testing::Test {
 protected:
@@ -184,7 +165,7 @@ TEST_F(WebView, ARefusedConnectionOrACutAnswerIsReportedAndKeepsThePageInsteadOf
     capture_target before(500, 400);
     ASSERT_TRUE(platform::render_control(view, *before.picture));
 
-    const int closed_port = unused_port();
+    const int closed_port = test_support::unused_loopback_port();
     ASSERT_GT(closed_port, 0);
     load("127.0.0.1:" + std::to_string(closed_port) + tile_path);
     EXPECT_FALSE(platform::is_loading(view));
