@@ -22,6 +22,8 @@
 namespace app {
 namespace {
 
+constexpr int64_t settle_ms = 10;
+
 int64_t milliseconds_between(std::chrono::steady_clock::time_point from, std::chrono::steady_clock::time_point to) {
     return std::chrono::duration_cast<milliseconds>(to - from).count();
 }
@@ -116,12 +118,15 @@ void capture_run::on_pass() {
 
 void capture_run::capture_step() {
     const clock::time_point started = clock::now();
-    ui::pause(10);
-    drain_events();
-
     // The priming capture shows whatever was on display; it is never used, so nothing about it
     // can fail the run.
     const bool priming = !request_.out;
+    // A page is given 10 ms to settle before it is captured, counted from when it was asked
+    // for: the time it took to load is part of it, so a quick page is not held back twice.
+    const int64_t settled_for = priming ? 0 : milliseconds_between(request_.sent_at, started);
+    ui::pause(static_cast<int>(std::max<int64_t>(0, settle_ms - settled_for)));
+    drain_events();
+
     const capture_result rendered = render_tile_page();
     if (!priming && rendered.outcome == capture_outcome::not_rendered) {
         tile_failed(rendered.failure, false);
