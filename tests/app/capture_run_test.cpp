@@ -3,13 +3,17 @@
 #include <glib.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <map>
 #include <regex>
 
 #include "app/preview_and_mosaic.h"
 #include "app/preview_layout.h"
+#include "app/start_checks.h"
 #include "app/world_file.h"
 #include "jpeg_memory.h"
 #include "pattern_match.h"
@@ -270,6 +274,96 @@ TEST_F(CaptureRun, ErrorPagesStillGiveACompleteRun) {
         fs::remove_all(platform::native_path("C:/Lomtra-SAT"));
         run_for(0);
     }
+}
+
+// A figure of this process's /proc/self/status ("VmHWM", "VmRSS", ...) in bytes, or -1.
+int64_t process_status_bytes(const std::string& key) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind(key + ":", 0) == 0) return std::stoll(line.substr(key.size() + 1)) * 1024;
+    return -1;
+}
+
+// The widest mosaic one image can hold: 255 tiles across (over 65000 pixels) at zoom 10 from
+// 11.25 degrees west to 78.4 east, 4 tiles high. The assembly streams the tiles through in
+// bands, so the process never holds the whole mosaic; one tile more across is refused at START.
+TEST_F(CaptureRun, TheWidestMosaicIsExactInLittleMemoryAndOneTileMoreIsRefused) {
+    const int zoom = 10;
+    const app::area widest{45.1, 46.05, -11.249, 78.397};
+    const app::tile_grid grid = app::compute_grid(widest, zoom);
+    ASSERT_EQ(grid.column_span + 1, app::max_mosaic_tiles);
+    ASSERT_EQ(grid.row_span + 1, 4);
+    ASSERT_GT(app::mosaic_cut(grid).width, 65000);
+
+    start_server();
+    start_run(widest, zoom);
+    // What the process holds with its window up, and the time from the answer Yes.
+    const int64_t held_before = process_status_bytes("VmHWM");
+    const auto begun = std::chrono::steady_clock::now();
+    ASSERT_TRUE(run_until([&] { return run_finished(); }, 240000));
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begun).count();
+    // Read before the test decodes the mosaic, which takes 200 MB of its own.
+    const int64_t peak = process_status_bytes("VmHWM");
+    const int64_t mb = int64_t{1} << 20;
+    RecordProperty("run_seconds", std::to_string(seconds));
+    RecordProperty("vm_hwm_mb", std::to_string(peak / mb));
+    RecordProperty("vm_hwm_before_run_mb", std::to_string(held_before / mb));
+    std::printf("widest mosaic: %lld tiles in %.1f s, VmHWM %lld MB (%lld MB before the run)\n",
+                static_cast<long long>(app::tile_count(grid)), seconds, static_cast<long long>(peak / mb),
+                static_cast<long long>(held_before / mb));
+    EXPECT_EQ(text_of(app::GADGET_STATUS), "Ready..........");
+    EXPECT_EQ(boxes.size(), 1u);  // only the confirmation
+#ifndef __SANITIZE_ADDRESS__  // the address sanitizer's own memory would count; the normal build checks
+    EXPECT_LE(peak, held_before + 600 * mb);
+    EXPECT_LE(peak, 800 * mb);
+#endif
+
+    {
+        tileserver::rgb_image mosaic;
+        app_test::world_placement placement;
+        read_output(widest, zoom, mosaic, placement);
+        // The size the world file's pixel size gives the area.
+        EXPECT_EQ(std::lround((widest.lon_max - widest.lon_min) / placement.pixel_width), mosaic.width);
+        EXPECT_EQ(std::lround((widest.lat_max - widest.lat_min) / -placement.pixel_height), mosaic.height);
+        // Locating every tile edge line of the whole image takes about 15 s, so the measure
+        // runs on seven windows of 8 tiles spread evenly across it, the first and the last at
+        // its west and east ends (a fifth of its columns).
+        const int window = 2048;
+        for (int n = 0; n < 7; ++n) {
+            const int left = static_cast<int>(int64_t{mosaic.width - window} * n / 6);
+            tileserver::rgb_image part(window, mosaic.height);
+            for (int y = 0; y < mosaic.height; ++y) std::copy_n(mosaic.at(left, y), 3 * window, part.at(0, y));
+            app_test::world_placement shifted = placement;
+            shifted.left += left * placement.pixel_width;
+            expect_exact_placement(part, shifted, zoom, "widest mosaic from column " + std::to_string(left));
+        }
+    }
+
+    // Everything in drive C, with sizes and times: the refused START below must change none of it.
+    const auto drive_c = [] {
+        std::map<std::string, std::pair<uintmax_t, fs::file_time_type>> files;
+        for (const auto& entry : fs::recursive_directory_iterator(platform::native_path("C:/")))
+            if (entry.is_regular_file()) files[entry.path().string()] = {entry.file_size(), entry.last_write_time()};
+        return files;
+    };
+    const auto files_before = drive_c();
+    const int requests_before = server->tile_requests();
+    set_area(widest.lat_min, widest.lat_max, widest.lon_min, 78.7);
+    ASSERT_EQ(app::compute_grid({widest.lat_min, widest.lat_max, widest.lon_min, 78.7}, zoom).column_span + 1, 256);
+    boxes.clear();
+    answers = {answer_yes};
+    click_start();
+    ASSERT_TRUE(run_until([&] { return boxes.size() >= 2 && text_of(app::GADGET_START) == "START"; }, 5000));
+    run_for(200);
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].title, "Download?");
+    EXPECT_EQ(boxes[1].title, "Error");
+    EXPECT_NE(boxes[1].text.find("256 x 4 tiles; at most 255 in each direction"), std::string::npos)
+        << boxes[1].text;
+    EXPECT_FALSE(app::program.run.active());
+    EXPECT_EQ(server->tile_requests(), requests_before);
+    EXPECT_TRUE(drive_c() == files_before);
 }
 
 }  // namespace
