@@ -23,6 +23,8 @@ namespace app {
 namespace {
 
 constexpr int64_t settle_ms = 10;
+// How long a rendered capture may wait for the next page before it is kept anyway.
+constexpr std::chrono::milliseconds owed_patience{40};
 
 int64_t milliseconds_between(std::chrono::steady_clock::time_point from, std::chrono::steady_clock::time_point to) {
     return std::chrono::duration_cast<milliseconds>(to - from).count();
@@ -50,6 +52,7 @@ void capture_run::reset(run_settings settings) {
     state_ = run_state::idle;
     plan_ = run_plan{};
     capture_count_ = 0;
+    owed_ = false;
     request_ = tile_request{};
     pacer_ = request_pacer{};
     files_ = temporary_files{};
@@ -59,6 +62,7 @@ void capture_run::reset(run_settings settings) {
 void capture_run::begin(const run_plan& plan) {
     plan_ = plan;
     capture_count_ = 0;
+    owed_ = false;
     request_ = tile_request{};
     start_prefetching();
     state_ = run_state::page_finished;
@@ -99,6 +103,7 @@ void capture_run::on_pass() {
         case run_state::page_finished:
             break;
     }
+    if (owed_ && request_.out && now - request_.sent_at >= owed_patience && !settle_owed_capture()) return;
     if (awaiting_answer(now)) {
         // The page that never ends is called off, so it cannot end during the wait.
         ui::gadget_set_state(GADGET_BROWSER, ui::BROWSER_STOP);
@@ -127,7 +132,13 @@ void capture_run::capture_step() {
     ui::pause(static_cast<int>(std::max<int64_t>(0, settle_ms - settled_for)));
     drain_events();
 
-    const capture_result rendered = render_tile_page();
+    // The previous capture is kept while the engine draws this page.
+    std::string kept_failure;
+    const capture_result rendered = render_tile_page([this, &kept_failure] { kept_failure = keep_owed_capture(); });
+    if (!kept_failure.empty()) {
+        stop(kept_failure);
+        return;
+    }
     if (!priming && rendered.outcome == capture_outcome::not_rendered) {
         tile_failed(rendered.failure, false);
         return;
@@ -136,27 +147,25 @@ void capture_run::capture_step() {
         stop(rendered.failure);
         return;
     }
-    // The page is in the capture image: the next tile is asked for at once and loads while this
-    // one is cut, encoded and previewed.
+    // The page is in the capture image: the next tile is asked for at once, and this capture is
+    // kept while it loads and is drawn.
     const int64_t k = capture_count_;
+    owed_ = true;
     const bool more = k < tile_count(plan_.grid);
     if (more) {
         request_tile(k + 1);
     } else {
         request_.out = false;
     }
-    if (!keep_capture(priming)) return;
-    capture_count_ = k + 1;
-    if (k >= 1) {
-        update_preview(plan_.grid, k);
-        show_download_progress();
-    }
     const double took = std::chrono::duration<double, std::milli>(clock::now() - started).count();
     step_ms_ = step_ms_ == 0 ? took : 0.8 * step_ms_ + 0.2 * took;
-    if (!more) finish();
+    if (!more && settle_owed_capture()) finish();
 }
 
-bool capture_run::keep_capture(bool priming) {
+std::string capture_run::keep_owed_capture() {
+    if (!owed_) return "";
+    owed_ = false;
+    const bool priming = capture_count_ == 0;
     std::string failure = cut_tile();
     const std::string name = tile_file_name(capture_count_);
     if (failure.empty()) {
@@ -167,7 +176,18 @@ bool capture_run::keep_capture(bool priming) {
             failure = file_failure("The tile file", name, system_reason("the image could not be encoded"));
         }
     }
-    if (failure.empty() || priming) return true;
+    if (!failure.empty() && !priming) return failure;
+    const int64_t kept = capture_count_++;
+    if (kept >= 1) {
+        update_preview(plan_.grid, kept);
+        show_download_progress();
+    }
+    return "";
+}
+
+bool capture_run::settle_owed_capture() {
+    const std::string failure = keep_owed_capture();
+    if (failure.empty()) return true;
     stop(failure);
     return false;
 }
@@ -229,6 +249,8 @@ void capture_run::send_request() {
 }
 
 void capture_run::tile_failed(const std::string& reason, bool load_failed) {
+    // What has come is kept and shown before the run waits for what has not.
+    if (!settle_owed_capture()) return;
     const clock::time_point now = clock::now();
     request_.reason = reason.empty() ? "the page could not be loaded" : reason;
     ++request_.failures;
@@ -286,6 +308,7 @@ void capture_run::finish() {
 }
 
 void capture_run::stop(const std::string& error) {
+    owed_ = false;
     files_.remove_all();
     ui::message_box_ok("Error", error + "\nThe run has been stopped and its temporary files deleted.");
     back_to_idle(false);
@@ -300,6 +323,7 @@ void capture_run::back_to_idle(bool completed) {
     ui::gadget_set_text(GADGET_START, "START");
     state_ = run_state::idle;
     capture_count_ = 0;
+    owed_ = false;
     request_ = tile_request{};
     ui::gadget_set_text(GADGET_BROWSER, site_page("presentation.html"));
     ui::gadget_set_text(GADGET_STATUS, ready_text);
@@ -319,6 +343,7 @@ void capture_run::close() {
     release_drive();
     state_ = run_state::idle;
     capture_count_ = 0;
+    owed_ = false;
 }
 
 }  // namespace app

@@ -88,9 +88,14 @@ private:
     };
 
     void capture_step();
-    // The part of a capture step after the next tile has been asked for: the cut, the encodes
-    // and the preview of the tile just rendered. False when the run has been stopped.
-    bool keep_capture(bool priming);
+    // What a capture step owes the capture it rendered: the cut, the encodes, the preview and
+    // the progress. It is done while the engine draws the next page, so that neither the next
+    // page's load nor its drawing waits for it; or sooner, when that page is slow or fails, so
+    // that the files and the preview never lag behind by more than a moment. The failure, or
+    // the empty text (a failure of the priming capture is no failure).
+    std::string keep_owed_capture();
+    // The same, stopping the run on a failure; false when it has been stopped.
+    bool settle_owed_capture();
     void request_tile(int64_t k);
     // Fetching ahead: the tiles after k, as far as the depth the link needs, go to the
     // prefetcher; the depth follows the measured round trip and capture step.
@@ -113,6 +118,7 @@ private:
     run_state state_ = run_state::idle;
     run_plan plan_;
     int64_t capture_count_ = 0;
+    bool owed_ = false;  // capture number capture_count_ is in image 0 and not yet kept
     tile_request request_;
     request_pacer pacer_;  // spans runs: the server is spared between runs as within one
     temporary_files files_;

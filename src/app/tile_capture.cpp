@@ -26,11 +26,11 @@ std::string save_diagnostic(int image, const char* name) {
 
 }  // namespace
 
-capture_result render_tile_page() {
+capture_result render_tile_page(const std::function<void()>& meanwhile) {
     imaging::register_jpeg_encoder();
     // "c:\Screenshot.jpg" of the previous capture is rewritten in place by cut_tile, which
     // spares drive C a deletion and a new name for every tile.
-    return render_panel();
+    return render_panel(meanwhile);
 }
 
 capture_result capture_tile() {
@@ -41,19 +41,31 @@ capture_result capture_tile() {
     return {capture_outcome::failed, std::move(failure)};
 }
 
-capture_result render_panel() {
+capture_result render_panel(const std::function<void()>& meanwhile) {
     platform::control* panel = ui::gadget_handle(GADGET_BROWSER);
     int width = 0;
     int height = 0;
     platform::control_size(panel, width, height);
-    if (!imaging::create_image(capture_image, width, height, 24)) {
-        return {capture_outcome::failed, "The page could not be captured: no memory for a picture of " +
-                                             std::to_string(width) + " x " + std::to_string(height) + " pixels."};
+    // Until the page is painted into image 0, it holds the previous capture, which `meanwhile`
+    // may still be keeping: the image is only made anew (after that work) when the panel's
+    // size has changed.
+    const platform::bitmap* held = imaging::image_bitmap(capture_image);
+    std::function<void()> overlapped = meanwhile;
+    if (!held || held->width != width || held->height != height || held->depth != 24) {
+        if (overlapped) overlapped();
+        overlapped = nullptr;
+        if (!imaging::create_image(capture_image, width, height, 24))
+            return {capture_outcome::failed, "The page could not be captured: no memory for a picture of " +
+                                                 std::to_string(width) + " x " + std::to_string(height) + " pixels."};
     }
     // Synchronous: the panel has painted itself into the image before the pass ends. A hidden
     // panel paints nothing, and a page the engine did not hand over in time is not a tile.
-    const imaging::drawing_pass pass(capture_image);
-    const bool painted = pass.pixels() && platform::render_control(panel, *pass.pixels());
+    platform::pixel_view pixels;
+    {
+        const imaging::drawing_pass pass(capture_image);
+        if (pass.pixels()) pixels = *pass.pixels();
+    }
+    const bool painted = platform::render_control(panel, pixels, overlapped);
     if (painted) return {capture_outcome::captured, ""};
     return {capture_outcome::not_rendered, "the page could not be rendered"};
 }

@@ -1,5 +1,6 @@
 #pragma once
 // Turns the page that browser panel 1 shows right now into the 256 x 256 tile image.
+#include <functional>
 #include <string>
 
 namespace app {
@@ -26,12 +27,13 @@ struct capture_result {
 capture_result capture_tile();
 
 // The first half alone, as a run does it so that the next tile can be asked for in between:
-// the panel rendered into image 0.
-capture_result render_tile_page();
+// the panel rendered into image 0. `meanwhile` runs while the engine draws the page, before
+// image 0 changes: the previous capture is still there for it to keep.
+capture_result render_tile_page(const std::function<void()>& meanwhile = {});
 
 // The two halves of a capture, apart so that their costs can be measured apart.
-// Renders the panel's client area into image 0.
-capture_result render_panel();
+// Renders the panel's client area into image 0 (`meanwhile` as above).
+capture_result render_panel(const std::function<void()>& meanwhile = {});
 // Writes image 0 to "c:\Screenshot.jpg", cuts the tile into image 1 and writes "C:/essai.jpg";
 // the failure, or the empty text.
 std::string cut_tile();

@@ -192,7 +192,9 @@ void use_shared_background(control* target, shared_background* background, bool 
 // Paints the control into the pixels, its top-left pixel at their top-left pixel, clipped;
 // synchronously (a web view's engine is waited for). A hidden control, or one in a hidden
 // window, paints nothing; a minimised window is not hidden. True when something was painted.
-bool render_control(control* target, const pixel_view& into);
+// `meanwhile`, when given, runs once while the engine draws the page (before the pixels are
+// touched): work of the caller's own that needs no toolkit and no wait.
+bool render_control(control* target, const pixel_view& into, const std::function<void()>& meanwhile = {});
 // The size the control shows (its allocation once shown, else the size asked for).
 void control_size(const control* target, int& width, int& height);
 

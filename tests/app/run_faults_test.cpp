@@ -232,7 +232,8 @@ TEST_F(RunFaults, TooLittleMemoryRefusesTheRunOrStopsItWithAnErrorAndNoOutput) {
     // Memory that runs out while the run goes on: the assembly's rows cannot be had.
     confirm_start();
     const int64_t tiles = app::tile_count(app::program.run.plan().grid);
-    ASSERT_TRUE(run_until([&] { return app::program.run.capture_count() == tiles; }, 60000));
+    // The last tile asked for: every earlier one has been rendered.
+    ASSERT_TRUE(run_until([&] { return app::program.run.capture_count() >= tiles - 1; }, 60000));
     {
         memory_limit limit(3 << 19);
         ASSERT_TRUE(run_until([&] { return run_finished(); }, 30000));

@@ -352,14 +352,15 @@ void control_size(const control* target, int& width, int& height) {
     }
 }
 
-bool render_control(control* target, const pixel_view& into) {
-    if (!target || !into.bits) return false;
+bool render_control(control* target, const pixel_view& into, const std::function<void()>& meanwhile) {
     // Visible means shown, as opposed to hidden: a minimised window is visible though off the
     // screen, and a run left to work while it is minimised must keep capturing.
-    if (!gtk_widget_is_visible(target->widget)) return false;
+    const bool shown = target && into.bits && gtk_widget_is_visible(target->widget);
     // The page of a web view is drawn by the engine in another process: only its snapshot
     // shows the page that has just finished loading.
-    if (target->web) return render_web_view(*target, into);
+    if (shown && target->web) return render_web_view(*target, into, meanwhile);
+    if (meanwhile) meanwhile();  // nothing to overlap it with: the caller's work comes first
+    if (!shown) return false;
     int width = 0, height = 0;
     control_size(target, width, height);
     if (width <= 0 || height <= 0 || !gtk_widget_get_realized(target->widget)) return false;

@@ -228,9 +228,12 @@ bool wait_until_loaded(control* view, int timeout_ms) {
     return iterate_until(loaded, timeout_ms) && !alive.expired();
 }
 
-bool render_web_view(control& view, const pixel_view& into) {
+bool render_web_view(control& view, const pixel_view& into, const std::function<void()>& meanwhile) {
     // Letting the toolkit work below dispatches other events, which may ask for a render again.
-    if (view.web->waiting) return false;
+    if (view.web->waiting) {
+        if (meanwhile) meanwhile();
+        return false;
+    }
     int width = 0, height = 0;
     control_size(&view, width, height);
     const std::weak_ptr<web_view_state> alive = view.web;
@@ -238,6 +241,8 @@ bool render_web_view(control& view, const pixel_view& into) {
     auto* request = new engine_request;
     webkit_web_view_get_snapshot(view.web->engine, WEBKIT_SNAPSHOT_REGION_VISIBLE, WEBKIT_SNAPSHOT_OPTIONS_NONE,
                                  request->cancellable.get(), on_snapshot, request);
+    // The engine draws in its own process: the caller's work overlaps it.
+    if (meanwhile) meanwhile();
     const bool answered = await(request, snapshot_timeout_ms);
     if (const auto state = alive.lock()) state->waiting = false;
     if (!answered) return false;

@@ -2,6 +2,7 @@
 // What a web view control keeps beside its widget, shared by the GTK web view files.
 #include <webkit2/webkit2.h>
 
+#include <functional>
 #include <string>
 
 #include "platform/gtk/backend.h"
@@ -24,7 +25,7 @@ struct web_view_state {
 WebKitWebContext* shared_web_context();
 
 // Paints the page the view shows into the pixels (see render_control).
-bool render_web_view(control& view, const pixel_view& into);
+bool render_web_view(control& view, const pixel_view& into, const std::function<void()>& meanwhile);
 
 // Adds the style that shows a tile page's image unscaled at (tile_page_left, tile_page_top)
 // with no scrollbar, to a view's user content. It applies to the top frame when the page is an
