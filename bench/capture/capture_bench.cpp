@@ -114,8 +114,32 @@ bool run_until(Condition done) {
     return true;
 }
 
+// The pace of a run's first and last tenth of tiles, in tiles per second: a run that slows
+// down as drive C fills or memory grows shows it here.
+struct tenths {
+    double first = 0, last = 0;
+};
+
+// Notes when the run has captured the tiles that open and close its first and last tenth.
+struct tenth_watch {
+    int64_t tiles = 0;
+    std::vector<clock_type::time_point> at;  // when 1, 1 + P/10, P - 1 - P/10 and P - 1 were done
+    void look() {
+        const int64_t span = std::max<int64_t>(1, tiles / 10);
+        const int64_t marks[] = {1, 1 + span, tiles - 1 - span, tiles - 1};
+        const int64_t done = app::program.run.capture_count() - 1;
+        while (at.size() < 4 && done >= marks[at.size()]) at.push_back(clock_type::now());
+    }
+    tenths rates() const {
+        if (at.size() < 4) return {};
+        const double span = static_cast<double>(std::max<int64_t>(1, tiles / 10));
+        const auto rate = [&](auto from, auto to) { return span * 1000.0 / std::chrono::duration<double, std::milli>(to - from).count(); };
+        return {rate(at[0], at[1]), rate(at[2], at[3])};
+    }
+};
+
 // The whole run as a person starts it: START, Yes, until the button reads "START" again.
-double timed_run(int& boxes_seen) {
+double timed_run(int& boxes_seen, tenths* pace = nullptr) {
     platform::set_dialog_responder([&](const platform::dialog_request& box) {
         ++boxes_seen;
         return box.spec.title == "Download?" ? platform::dialog_answer::yes : platform::dialog_answer::ok;
@@ -125,14 +149,20 @@ double timed_run(int& boxes_seen) {
     const auto start = clock_type::now();
     gtk_button_clicked(GTK_BUTTON(test_support::widget(ui::gadget_handle(app::GADGET_START))));
     const bool began = run_until([] { return app::program.run.active(); });
-    const bool ended = began && run_until([] { return !app::program.run.active(); });
+    tenth_watch watch{app::tile_count(area_grid()), {}};
+    const bool ended = began && run_until([&] {
+                           watch.look();
+                           return !app::program.run.active();
+                       });
+    if (pace) *pace = watch.rates();
     return ended ? ms_since(start) : -1.0;
 }
 
 // One whole run against a fresh server, with prefetching as `prefetch` says (empty: the
 // program's default). Returns the run's milliseconds (-1 when it did not complete) and the
 // tile requests the server saw.
-double program_run(const char* prefetch, std::unique_ptr<tileserver::tile_server>& server, int& requests) {
+double program_run(const char* prefetch, std::unique_ptr<tileserver::tile_server>& server, int& requests,
+                   tenths* pace = nullptr) {
     server = new_server(server_delay_ms);
     if (!server) return -1.0;
     setenv("LOMTRA_SAT_TILE_SERVER", server->base_address().c_str(), 1);
@@ -142,7 +172,7 @@ double program_run(const char* prefetch, std::unique_ptr<tileserver::tile_server
         unsetenv("LOMTRA_SAT_PREFETCH");
     }
     int boxes = 0;
-    const double run_ms = timed_run(boxes);
+    const double run_ms = timed_run(boxes, pace);
     unsetenv("LOMTRA_SAT_PREFETCH");
     requests = server->tile_requests();
     if (boxes != 1) {
@@ -402,8 +432,11 @@ int main(int argc, char** argv) {
     const int64_t tiles = app::tile_count(area_grid());
     std::unique_ptr<tileserver::tile_server> prefetching_server, plain_server;
     int prefetching_requests = 0, plain_requests = 0, browser_requests = 0;
-    const double prefetching_ms = program_run(nullptr, prefetching_server, prefetching_requests);
+    tenths pace;
+    const double prefetching_ms = program_run(nullptr, prefetching_server, prefetching_requests, &pace);
     const double plain_ms = program_run("0", plain_server, plain_requests);
+    // The program's own peak, before the measurements below hold whole images of their own.
+    const double program_peak_mb = peak_resident_mb();
     const bool written = std::filesystem::exists(folder / "drive_c" / "Lomtra-SAT");
     const double browser_ms = browser_alone(0, browser_requests);
     int prefetched_requests = 0;
@@ -451,6 +484,9 @@ int main(int argc, char** argv) {
                     gdal_default.size.c_str());
     }
     std::printf("  prefetching gain (rate with / rate without)         %6.2f\n", plain_ms / prefetching_ms);
+    std::printf("  lomtra-sat (default): first tenth of the tiles %6.1f tiles/s, last tenth %6.1f (ratio %.2f)\n",
+                pace.first, pace.last, pace.first > 0 ? pace.last / pace.first : 0.0);
+    std::printf("  peak resident memory after the program's runs (VmHWM)  %6.0f MB\n", program_peak_mb);
     std::printf("  mean capture step, tiles cached (%lld steps)  %9.2f ms\n", static_cast<long long>(steps), per_step);
     std::printf("    wait for the page                        %9.2f ms\n", parts.page / n);
     std::printf("    settle (10 ms pause, window events)      %9.2f ms\n", parts.settle / n);
@@ -463,6 +499,6 @@ int main(int argc, char** argv) {
     std::printf("  libjpeg-turbo: decoding the %lld tile files %9.0f ms + encoding the mosaic %9.0f ms\n",
                 static_cast<long long>(tiles), assembly.decoding, assembly.encoding);
     std::printf("  ratio assembly / libjpeg-turbo decode + encode  %6.2f\n", assembly.assembly / reference_ms);
-    std::printf("  peak resident memory of this process (VmHWM)  %9.0f MB\n", peak_resident_mb());
+    std::printf("  peak resident memory at the end, with the reference's whole image (VmHWM)  %6.0f MB\n", peak_resident_mb());
     return 0;
 }
