@@ -23,6 +23,11 @@ namespace app {
 namespace {
 
 constexpr int64_t settle_ms = 10;
+// Fetching ahead starts once the panel's own loads show a link this slow: a page that comes
+// sooner is captured after its settling time anyway, and each tile fetched twice costs the
+// engine more than such a link saves.
+constexpr double slow_link_ms = 2 * settle_ms;
+constexpr int own_loads_measured = 2;
 // How long a rendered capture may wait for the next page before it is kept anyway.
 constexpr std::chrono::milliseconds owed_patience{40};
 
@@ -78,6 +83,10 @@ void capture_run::on_browser_event(int type) {
         const std::string failure = ui::browser_panel_failure(GADGET_BROWSER);
         if (!failure.empty()) tile_failed(failure, true);
     } else if (type == ui::BROWSER_EVENT_DOWNLOAD_END) {
+        if (state_ == run_state::page_requested && !fetching_ahead_) {
+            const double took = std::chrono::duration<double, std::milli>(clock::now() - request_.sent_at).count();
+            quickest_own_load_ms_ = own_loads_++ == 0 ? took : std::min(quickest_own_load_ms_, took);
+        }
         state_ = run_state::page_finished;
     }
 }
@@ -157,8 +166,12 @@ void capture_run::capture_step() {
     } else {
         request_.out = false;
     }
-    const double took = std::chrono::duration<double, std::milli>(clock::now() - started).count();
-    step_ms_ = step_ms_ == 0 ? took : 0.8 * step_ms_ + 0.2 * took;
+    // The pace of the run: from one capture to the next, the wait for the page included.
+    if (last_step_at_ != clock::time_point{}) {
+        const double period = std::chrono::duration<double, std::milli>(started - last_step_at_).count();
+        step_ms_ = step_ms_ == 0 ? period : 0.8 * step_ms_ + 0.2 * period;
+    }
+    last_step_at_ = started;
     if (!more && settle_owed_capture()) finish();
 }
 
@@ -205,6 +218,10 @@ void capture_run::start_prefetching() {
     prefetcher_.reset();
     prefetched_through_ = 1;  // the first tile is the panel's own load
     step_ms_ = 0;
+    last_step_at_ = clock::time_point{};
+    own_loads_ = 0;
+    quickest_own_load_ms_ = 0;
+    fetching_ahead_ = false;
     const std::string setting = services::setting("LOMTRA_SAT_PREFETCH");
     // Unset: as deep as the link needs; 0: off; any other number caps the depth.
     const double cap = setting.empty() ? platform::prefetcher::max_depth : services::text_to_real(setting);
@@ -217,6 +234,10 @@ void capture_run::start_prefetching() {
 
 void capture_run::prefetch_after(int64_t k) {
     if (!prefetcher_) return;
+    if (!fetching_ahead_) {
+        if (own_loads_ < own_loads_measured || quickest_own_load_ms_ < slow_link_ms) return;
+        fetching_ahead_ = true;
+    }
     // Enough tiles under way to cover one round trip at the pace the steps go, plus one.
     int depth = prefetch_cap_;
     if (prefetcher_->fetch_ms() > 0 && step_ms_ > 0) {
