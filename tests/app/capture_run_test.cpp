@@ -239,6 +239,49 @@ TEST_F(CaptureRun, FetchingAheadGivesTheSameMosaicWithMostTilesAskedForOnce) {
     EXPECT_LT(server->tile_requests(), tiles * 5 / 4);
 }
 
+// The run never lags behind what has arrived: a capture is kept (its tile file written, its
+// share shown) while the next tile is still on its way, and before the run waits on a tile that
+// failed to load.
+TEST_F(CaptureRun, WhatHasArrivedIsShownWhileTheNextTileIsOnItsWay) {
+    tileserver::server_options slow = pattern_options();
+    slow.delay_ms = 300;
+    start_server(slow);
+    settings.patience.waits = {std::chrono::milliseconds{100}};
+    const app::area paris{48.8, 48.9, 2.3, 2.4};
+    const int64_t tiles = app::tile_count(app::compute_grid(paris, 12));
+    ASSERT_GE(tiles, 6);
+    // Tiles 1..n are kept: their files are in drive C and their share is on the progress bar.
+    const auto expect_kept = [&](int64_t n) {
+        EXPECT_EQ(app::program.run.capture_count(), n + 1);
+        for (int64_t i = 1; i <= n; ++i)
+            EXPECT_TRUE(fs::exists(platform::native_path(app::tile_file_name(i)))) << i;
+        EXPECT_EQ(ui::gadget_get_state(app::GADGET_PROGRESS), n * 100 / tiles);
+    };
+    setenv("LOMTRA_SAT_PREFETCH", "0", 1);
+    start_run(paris, 12);
+    unsetenv("LOMTRA_SAT_PREFETCH");  // read when the run began
+    // Tile 3 was asked for 100 ms ago and is 200 ms away: tiles 1 and 2, drawn, are kept. The
+    // moment is the server's, as the run's own count moves only when it keeps a capture.
+    ASSERT_TRUE(run_until([&] { return server->tile_requests() >= 3; }, 30000));
+    run_for(100);
+    expect_kept(2);
+    EXPECT_EQ(text_of(app::GADGET_STATUS), "Download : " + std::to_string(2 * 100 / tiles) + " %");
+    // Tile 4 is asked of an address where nothing answers yet: tile 3 is kept before the wait.
+    const int port = test_support::unused_loopback_port();
+    point_program_at(port);
+    ASSERT_TRUE(run_until(
+        [&] { return text_of(app::GADGET_STATUS).find("did not arrive") != std::string::npos; }));
+    expect_kept(3);
+    start_server(slow, port);
+    ASSERT_TRUE(run_until([&] { return run_finished(); }, 60000));
+    EXPECT_EQ(text_of(app::GADGET_STATUS), "Ready..........");
+    EXPECT_EQ(boxes.size(), 1u);  // only the confirmation
+    tileserver::rgb_image mosaic;
+    app_test::world_placement placement;
+    read_output(paris, 12, mosaic, placement);
+    expect_exact_placement(mosaic, placement, 12, "lat 48.8..48.9, lon 2.3..2.4, zoom 12, slow tiles");
+}
+
 TEST_F(CaptureRun, ClosingMidRunDeletesExactlyTheFilesWrittenSoFar) {
     start_server();
     start_run(app::area{48.8, 48.9, 2.3, 2.4}, 15);
