@@ -3,6 +3,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <future>
+#include <new>
+#include <string>
+#include <system_error>
+#include <vector>
 
 #include "app/georeferenced_cut.h"
 #include "app/main_window.h"
@@ -71,8 +76,10 @@ int64_t mosaic_memory(const tile_grid& grid, const area& bounds, int zoom) {
     const int64_t encoder = int64_t{plan.width()} * 3 * 16;
     const int64_t plan_bytes = (int64_t{plan.width()} + plan.height()) * 64;
     const int64_t tile = int64_t{tile_size_pixels} * tile_size_pixels * 4;
+    // The row of tiles being copied and the next one being decoded.
+    const int64_t decoded_rows = 2 * int64_t{column_count(grid)} * tile_size_pixels * tile_size_pixels * 3;
     return band * imaging::band_fed_resampling::bands_kept_for(plan, tile_size_pixels) + output_band + encoder +
-           plan_bytes + tile;
+           plan_bytes + tile + decoded_rows;
 }
 
 namespace {
@@ -95,6 +102,61 @@ void copy_tile(const platform::bitmap& tile, imaging::band_fed_resampling& resam
         std::memset(row + 3 * copied, 0, 3 * static_cast<std::size_t>(tile_size_pixels - copied));
     }
 }
+
+// The same for a tile decoded apart from the image store.
+void copy_tile(const imaging::decoded_picture& tile, imaging::band_fed_resampling& resampling, int32_t left) {
+    const int width = std::min(tile.width, tile_size_pixels);
+    const int height = std::min(tile.height, tile_size_pixels);
+    for (int r = 0; r < tile_size_pixels; ++r) {
+        std::uint8_t* row = resampling.next_band_row(r) + 3 * static_cast<std::size_t>(left);
+        const int copied = r < height ? width : 0;
+        if (copied > 0) std::memcpy(row, tile.row(r), 3 * static_cast<std::size_t>(copied));
+        std::memset(row + 3 * copied, 0, 3 * static_cast<std::size_t>(tile_size_pixels - copied));
+    }
+}
+
+// One row of tiles read back from their files. It is decoded on a second thread while the row
+// before it is resampled and encoded: the two take about as long, and the machine has the cores.
+struct tile_row {
+    std::vector<imaging::decoded_picture> tiles;
+    std::vector<char> decoded;  // per tile: whether the second thread could decode it
+};
+
+// Short of memory, the row comes back empty: its tiles are then loaded one by one, and the
+// first that cannot be is reported.
+tile_row decode_tile_row(const std::vector<std::string>& paths) {
+    tile_row row;
+    try {
+        row.tiles.resize(paths.size());
+        row.decoded.resize(paths.size());
+    } catch (const std::bad_alloc&) {
+        return tile_row{};
+    }
+    for (std::size_t t = 0; t < paths.size(); ++t)
+        row.decoded[t] = !paths[t].empty() && imaging::decode_jpeg_file(paths[t], row.tiles[t]);
+    return row;
+}
+
+// Row i of the grid (counted from the bottom, as the walk goes), its files named here: drive
+// C's names are looked up on this thread only. No future at all when even that cannot be had.
+std::future<tile_row> start_decoding_row(const tile_grid& grid, int32_t i) {
+    const int32_t columns = column_count(grid);
+    try {
+        std::vector<std::string> paths;
+        for (int32_t j = 1; j <= columns; ++j)
+            paths.push_back(platform::native_path(tile_file_name(static_cast<int64_t>(i - 1) * columns + j)));
+        try {
+            return std::async(std::launch::async, decode_tile_row, std::move(paths));
+        } catch (const std::system_error&) {
+            // No thread to be had (a tight memory limit): the row is decoded when it is needed.
+            return std::async(std::launch::deferred, decode_tile_row, std::move(paths));
+        }
+    } catch (const std::bad_alloc&) {
+        return {};
+    }
+}
+
+tile_row take_row(std::future<tile_row>& pending) { return pending.valid() ? pending.get() : tile_row{}; }
 
 std::string tile_not_loaded(const tile_grid& grid, int64_t k) {
     const bool missing = services::file_size(tile_file_name(k)) < 0;
@@ -130,12 +192,23 @@ std::string assemble_mosaic(const tile_grid& grid, const area& bounds, int zoom,
 
     // The canvas' top band is the walk's last row of tiles: the walk goes northwards from the
     // bottom row. An unfinished file is removed by the writer as it goes.
+    std::future<tile_row> next_row = start_decoding_row(grid, rows);
     for (int32_t i = rows; i >= 1; --i) {
+        tile_row row = take_row(next_row);
+        if (i > 1) next_row = start_decoding_row(grid, i - 1);
         for (int32_t j = 1; j <= columns; ++j) {
             const int64_t k = static_cast<int64_t>(i - 1) * columns + j;
-            if (!imaging::load_image(assembly_tile_image, tile_file_name(k))) return tile_not_loaded(grid, k);
-            copy_tile(*imaging::image_bitmap(assembly_tile_image), resampling, (j - 1) * tile_size_pixels);
-            imaging::free_image(assembly_tile_image);
+            const auto t = static_cast<std::size_t>(j - 1);
+            if (t < row.decoded.size() && row.decoded[t]) {
+                copy_tile(row.tiles[t], resampling, (j - 1) * tile_size_pixels);
+                row.tiles[t] = imaging::decoded_picture{};
+            } else {
+                // What the second thread could not decode is loaded as any image is: a picture
+                // of another kind, or the failure to report.
+                if (!imaging::load_image(assembly_tile_image, tile_file_name(k))) return tile_not_loaded(grid, k);
+                copy_tile(*imaging::image_bitmap(assembly_tile_image), resampling, (j - 1) * tile_size_pixels);
+                imaging::free_image(assembly_tile_image);
+            }
             files.remove_tile(k);
         }
         if (!resampling.band_filled()) {

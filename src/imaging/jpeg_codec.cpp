@@ -9,6 +9,7 @@
 
 #include "imaging/jpeg_guard.h"
 #include "imaging/pixel_order.h"
+#include "platform/handles.h"
 
 #include <jerror.h>
 
@@ -186,6 +187,30 @@ int decode_jpeg(decoder_state& state, std::uint8_t* pixels, std::size_t stride, 
 }
 
 void close_jpeg(decoder_state& state) { release_load(state); }
+
+bool decode_jpeg_file(const std::string& path, decoded_picture& out) {
+    out = decoded_picture{};
+    const platform::file_handle file(std::fopen(path.c_str(), "rb"));
+    if (!file) return false;
+    decoder_state state;
+    state.path = path;
+    state.file = file.get();
+    if (!check_jpeg(state)) return false;
+    // The same limit as a picture in the store.
+    const bool fits = state.width > 0 && state.height > 0 && state.width <= 32767 && state.height <= 32767;
+    const std::size_t stride = fits ? (3 * static_cast<std::size_t>(state.width) + 3) & ~std::size_t{3} : 0;
+    if (fits) out.pixels.reset(new (std::nothrow) std::uint8_t[stride * static_cast<std::size_t>(state.height)]());
+    if (!out.pixels) {
+        close_jpeg(state);
+        return false;
+    }
+    out.width = state.width;
+    out.height = state.height;
+    out.stride = stride;
+    decode_jpeg(state, out.pixels.get(), stride, 0);
+    close_jpeg(state);
+    return true;
+}
 
 // Listing is idempotent (add_image_encoder, add_image_decoder), so only the first call of a
 // start of the program adds anything.

@@ -48,6 +48,20 @@ private:
     std::unique_ptr<state> state_;
 };
 
+// A JPEG file decoded apart from the image store: 24-bit blue, green, red rows, top row first.
+// It touches nothing the program shares, so another thread may decode while this one works.
+struct decoded_picture {
+    int width = 0;
+    int height = 0;
+    std::size_t stride = 0;
+    std::unique_ptr<std::uint8_t[]> pixels;
+    const std::uint8_t* row(int y) const { return pixels.get() + static_cast<std::size_t>(y) * stride; }
+};
+// Decodes the file at a native path. False when it is no JPEG, its pixels cannot be had or
+// the memory for them cannot; a decode that breaks off leaves its remaining rows black and
+// still counts, as an image loaded into the store does.
+bool decode_jpeg_file(const std::string& path, decoded_picture& out);
+
 // The JPEG decoder's three steps (check reads the whole file into memory).
 bool check_jpeg(decoder_state& state);
 int decode_jpeg(decoder_state& state, std::uint8_t* pixels, std::size_t stride, int row_flags);

@@ -187,7 +187,7 @@ TEST_F(Program, YesStartsTheRunWithTheButtonDisabled) {
     EXPECT_EQ(app::program.run.next_tile().x, 2074);
     EXPECT_EQ(app::program.run.next_tile().y, 1410);
     // The priming capture comes on a following pass and requests the first tile.
-    ASSERT_TRUE(run_until([&] { return app::program.run.capture_count() == 1; }, 10000));
+    ASSERT_TRUE(run_until([&] { return app::program.run.state() == app::run_state::page_requested; }, 10000));
     EXPECT_NE(text_of(app::GADGET_BROWSER).find("x=2074&s=&y=1410&z=12"), std::string::npos);
     EXPECT_EQ(text_of(app::GADGET_STATUS), "Ready..........");
 }
