@@ -123,9 +123,9 @@ struct tile_row {
 };
 
 // Short of memory, the row comes back empty: its tiles are then loaded one by one, and the
-// first that cannot be is reported.
-tile_row decode_tile_row(const std::vector<std::string>& paths) {
-    tile_row row;
+// first that cannot be is reported. `row` is one decoded before, whose memory is used again:
+// the two rows the assembly holds are all it ever holds, whichever thread made them.
+tile_row decode_tile_row(const std::vector<std::string>& paths, tile_row row) {
     try {
         row.tiles.resize(paths.size());
         row.decoded.resize(paths.size());
@@ -139,17 +139,17 @@ tile_row decode_tile_row(const std::vector<std::string>& paths) {
 
 // Row i of the grid (counted from the bottom, as the walk goes), its files named here: drive
 // C's names are looked up on this thread only. No future at all when even that cannot be had.
-std::future<tile_row> start_decoding_row(const tile_grid& grid, int32_t i) {
+std::future<tile_row> start_decoding_row(const tile_grid& grid, int32_t i, tile_row spare) {
     const int32_t columns = column_count(grid);
     try {
         std::vector<std::string> paths;
         for (int32_t j = 1; j <= columns; ++j)
             paths.push_back(platform::native_path(tile_file_name(static_cast<int64_t>(i - 1) * columns + j)));
         try {
-            return std::async(std::launch::async, decode_tile_row, std::move(paths));
+            return std::async(std::launch::async, decode_tile_row, std::move(paths), std::move(spare));
         } catch (const std::system_error&) {
             // No thread to be had (a tight memory limit): the row is decoded when it is needed.
-            return std::async(std::launch::deferred, decode_tile_row, std::move(paths));
+            return std::async(std::launch::deferred, decode_tile_row, std::move(paths), std::move(spare));
         }
     } catch (const std::bad_alloc&) {
         return {};
@@ -192,16 +192,16 @@ std::string assemble_mosaic(const tile_grid& grid, const area& bounds, int zoom,
 
     // The canvas' top band is the walk's last row of tiles: the walk goes northwards from the
     // bottom row. An unfinished file is removed by the writer as it goes.
-    std::future<tile_row> next_row = start_decoding_row(grid, rows);
+    std::future<tile_row> next_row = start_decoding_row(grid, rows, tile_row{});
+    tile_row spare;
     for (int32_t i = rows; i >= 1; --i) {
         tile_row row = take_row(next_row);
-        if (i > 1) next_row = start_decoding_row(grid, i - 1);
+        if (i > 1) next_row = start_decoding_row(grid, i - 1, std::move(spare));
         for (int32_t j = 1; j <= columns; ++j) {
             const int64_t k = static_cast<int64_t>(i - 1) * columns + j;
             const auto t = static_cast<std::size_t>(j - 1);
             if (t < row.decoded.size() && row.decoded[t]) {
                 copy_tile(row.tiles[t], resampling, (j - 1) * tile_size_pixels);
-                row.tiles[t] = imaging::decoded_picture{};
             } else {
                 // What the second thread could not decode is loaded as any image is: a picture
                 // of another kind, or the failure to report.
@@ -211,6 +211,7 @@ std::string assemble_mosaic(const tile_grid& grid, const area& bounds, int zoom,
             }
             files.remove_tile(k);
         }
+        spare = std::move(row);
         if (!resampling.band_filled()) {
             return write_failure.empty() ? "The mosaic could not be made: not enough memory." : write_failure;
         }

@@ -189,7 +189,8 @@ int decode_jpeg(decoder_state& state, std::uint8_t* pixels, std::size_t stride, 
 void close_jpeg(decoder_state& state) { release_load(state); }
 
 bool decode_jpeg_file(const std::string& path, decoded_picture& out) {
-    out = decoded_picture{};
+    out.width = out.height = 0;
+    out.stride = 0;
     const platform::file_handle file(std::fopen(path.c_str(), "rb"));
     if (!file) return false;
     decoder_state state;
@@ -199,11 +200,17 @@ bool decode_jpeg_file(const std::string& path, decoded_picture& out) {
     // The same limit as a picture in the store.
     const bool fits = state.width > 0 && state.height > 0 && state.width <= 32767 && state.height <= 32767;
     const std::size_t stride = fits ? (3 * static_cast<std::size_t>(state.width) + 3) & ~std::size_t{3} : 0;
-    if (fits) out.pixels.reset(new (std::nothrow) std::uint8_t[stride * static_cast<std::size_t>(state.height)]());
-    if (!out.pixels) {
+    const std::size_t size = stride * static_cast<std::size_t>(state.height);
+    if (fits && size > out.capacity) {
+        out.pixels.reset(new (std::nothrow) std::uint8_t[size]);
+        out.capacity = out.pixels ? size : 0;
+    }
+    if (!fits || !out.pixels) {
         close_jpeg(state);
         return false;
     }
+    // Rows a decode that breaks off does not reach stay black.
+    std::memset(out.pixels.get(), 0, size);
     out.width = state.width;
     out.height = state.height;
     out.stride = stride;

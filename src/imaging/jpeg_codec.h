@@ -55,11 +55,13 @@ struct decoded_picture {
     int height = 0;
     std::size_t stride = 0;
     std::unique_ptr<std::uint8_t[]> pixels;
+    std::size_t capacity = 0;  // bytes at pixels: a picture decoded again reuses them when they suffice
     const std::uint8_t* row(int y) const { return pixels.get() + static_cast<std::size_t>(y) * stride; }
 };
-// Decodes the file at a native path. False when it is no JPEG, its pixels cannot be had or
-// the memory for them cannot; a decode that breaks off leaves its remaining rows black and
-// still counts, as an image loaded into the store does.
+// Decodes the file at a native path into `out`, whose memory is reused when it suffices. False
+// when it is no JPEG, its pixels cannot be had or the memory for them cannot; a decode that
+// breaks off leaves its remaining rows black and still counts, as an image loaded into the
+// store does.
 bool decode_jpeg_file(const std::string& path, decoded_picture& out);
 
 // The JPEG decoder's three steps (check reads the whole file into memory).

@@ -284,6 +284,37 @@ TEST(JpegDecoder, DamagedOrForeignFilesGiveZero) {
     }
 }
 
+// The decoder the assembly runs on a second thread gives what a load into the store gives, a
+// truncated file included, and nothing for a file that is not a JPEG.
+TEST(JpegDecoder, DecodingAFileApartFromTheStoreGivesTheSamePixels) {
+    register_jpeg_encoder();
+    register_jpeg_decoder();
+    ASSERT_NE(create_image(1, 130, 90), 0);
+    imaging_test::paint_pattern(1);
+    ASSERT_EQ(save_image(1, "C:/apart.jpg", jpeg_encoder, 10), 1);
+    std::string bytes = test_support::read_file(drive_c("apart.jpg"));
+    ASSERT_GT(bytes.size(), 4000u);  // the cut lands well inside the scan data
+    test_support::write_file(drive_c("apart-cut.jpg"), bytes.substr(0, bytes.size() / 2));
+    for (const char* name : {"apart.jpg", "apart-cut.jpg"}) {
+        decoded_picture apart;
+        ASSERT_TRUE(decode_jpeg_file(drive_c(name), apart)) << name;
+        ASSERT_NE(load_image(2, std::string("C:/") + name), 0);
+        ASSERT_EQ(apart.width, 130);
+        ASSERT_EQ(apart.height, 90);
+        for (int y = 0; y < 90; ++y)
+            for (int x = 0; x < 130; ++x) {
+                const std::uint8_t* p = apart.row(y) + 3 * x;
+                ASSERT_EQ((bgr{p[0], p[1], p[2]}), pixel(2, x, y)) << name << " at " << x << ", " << y;
+            }
+    }
+    test_support::write_file(drive_c("gif.jpg"), "GIF89a and so on");
+    for (const char* name : {"gif.jpg", "nowhere.jpg"}) {
+        decoded_picture none;
+        EXPECT_FALSE(decode_jpeg_file(drive_c(name), none)) << name;
+        EXPECT_EQ(none.pixels, nullptr);
+    }
+}
+
 TEST(JpegDecoder, NothingIsDecodedBeforeRegistration) {
     register_jpeg_encoder();
     save_red_over_blue(1, "C:/early.jpg", 8, 8, 5);
