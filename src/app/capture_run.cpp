@@ -329,7 +329,6 @@ void capture_run::finish() {
 }
 
 void capture_run::stop(const std::string& error) {
-    owed_ = false;
     files_.remove_all();
     ui::message_box_ok("Error", error + "\nThe run has been stopped and its temporary files deleted.");
     back_to_idle(false);

@@ -84,8 +84,22 @@ int64_t mosaic_memory(const tile_grid& grid, const area& bounds, int zoom) {
 
 namespace {
 
-// Copies the tile into its place in the band being filled: tile_size_pixels columns from
-// `left`, rows from the top; a tile smaller than a grid cell leaves the rest black.
+// Copies a tile of 24-bit rows (`row_from_top` gives row r) into its place in the band being
+// filled: tile_size_pixels columns from `left`; a tile smaller than a grid cell leaves the rest
+// black.
+template <typename Rows>
+void copy_rows(int width, int height, Rows row_from_top, imaging::band_fed_resampling& resampling, int32_t left) {
+    width = std::min(width, tile_size_pixels);
+    height = std::min(height, tile_size_pixels);
+    for (int r = 0; r < tile_size_pixels; ++r) {
+        std::uint8_t* row = resampling.next_band_row(r) + 3 * static_cast<std::size_t>(left);
+        const int copied = r < height ? width : 0;
+        if (copied > 0) std::memcpy(row, row_from_top(r), 3 * static_cast<std::size_t>(copied));
+        std::memset(row + 3 * copied, 0, 3 * static_cast<std::size_t>(tile_size_pixels - copied));
+    }
+}
+
+// A tile loaded into the image store, at whatever depth it came.
 void copy_tile(const platform::bitmap& tile, imaging::band_fed_resampling& resampling, int32_t left) {
     platform::bitmap_handle copy;
     const platform::bitmap* pixels = &tile;
@@ -93,26 +107,14 @@ void copy_tile(const platform::bitmap& tile, imaging::band_fed_resampling& resam
         copy.reset(platform::copy_bitmap_24(&tile));
         pixels = copy.get();
     }
-    const int width = pixels ? std::min(pixels->width, tile_size_pixels) : 0;
-    const int height = pixels ? std::min(pixels->height, tile_size_pixels) : 0;
-    for (int r = 0; r < tile_size_pixels; ++r) {
-        std::uint8_t* row = resampling.next_band_row(r) + 3 * static_cast<std::size_t>(left);
-        const int copied = r < height ? width : 0;
-        if (copied > 0) std::memcpy(row, pixels->row_from_top(r), 3 * static_cast<std::size_t>(copied));
-        std::memset(row + 3 * copied, 0, 3 * static_cast<std::size_t>(tile_size_pixels - copied));
-    }
+    // A picture that could not be converted leaves its cell black.
+    copy_rows(pixels ? pixels->width : 0, pixels ? pixels->height : 0,
+              [pixels](int r) { return pixels->row_from_top(r); }, resampling, left);
 }
 
-// The same for a tile decoded apart from the image store.
+// A tile decoded apart from the image store.
 void copy_tile(const imaging::decoded_picture& tile, imaging::band_fed_resampling& resampling, int32_t left) {
-    const int width = std::min(tile.width, tile_size_pixels);
-    const int height = std::min(tile.height, tile_size_pixels);
-    for (int r = 0; r < tile_size_pixels; ++r) {
-        std::uint8_t* row = resampling.next_band_row(r) + 3 * static_cast<std::size_t>(left);
-        const int copied = r < height ? width : 0;
-        if (copied > 0) std::memcpy(row, tile.row(r), 3 * static_cast<std::size_t>(copied));
-        std::memset(row + 3 * copied, 0, 3 * static_cast<std::size_t>(tile_size_pixels - copied));
-    }
+    copy_rows(tile.width, tile.height, [&tile](int r) { return tile.row(r); }, resampling, left);
 }
 
 // One row of tiles read back from their files. It is decoded on a second thread while the row

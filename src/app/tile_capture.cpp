@@ -50,10 +50,9 @@ capture_result render_panel(const std::function<void()>& meanwhile) {
     // may still be keeping: the image is only made anew (after that work) when the panel's
     // size has changed.
     const platform::bitmap* held = imaging::image_bitmap(capture_image);
-    std::function<void()> overlapped = meanwhile;
-    if (!held || held->width != width || held->height != height || held->depth != 24) {
-        if (overlapped) overlapped();
-        overlapped = nullptr;
+    const bool same_size = held && held->width == width && held->height == height && held->depth == 24;
+    if (!same_size) {
+        if (meanwhile) meanwhile();
         if (!imaging::create_image(capture_image, width, height, 24))
             return {capture_outcome::failed, "The page could not be captured: no memory for a picture of " +
                                                  std::to_string(width) + " x " + std::to_string(height) + " pixels."};
@@ -65,7 +64,7 @@ capture_result render_panel(const std::function<void()>& meanwhile) {
         const imaging::drawing_pass pass(capture_image);
         if (pass.pixels()) pixels = *pass.pixels();
     }
-    const bool painted = platform::render_control(panel, pixels, overlapped);
+    const bool painted = platform::render_control(panel, pixels, same_size ? meanwhile : std::function<void()>{});
     if (painted) return {capture_outcome::captured, ""};
     return {capture_outcome::not_rendered, "the page could not be rendered"};
 }

@@ -4,6 +4,7 @@
 #include <new>
 #include <vector>
 
+#include "imaging/image_store.h"
 #include "platform/bitmap.h"
 #include "platform/paths.h"
 
@@ -162,7 +163,7 @@ std::intptr_t load_image(image_number number, std::string_view name) {
     state.decoder = accepted;
 
     platform::bitmap_handle picture(
-        (state.width <= 32767 && state.height <= 32767)
+        (state.width <= largest_image_side && state.height <= largest_image_side)
             ? platform::create_section_bitmap(state.width, state.height, 24)
             : nullptr);
     if (!picture) {

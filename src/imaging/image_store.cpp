@@ -9,8 +9,6 @@ namespace imaging {
 
 namespace {
 
-constexpr int largest_side = 32767;  // width and height are kept in 16 bits
-
 void release(image_record& record) {
     end_drawing_on(record.bitmap);
     platform::delete_bitmap(record.bitmap);
@@ -59,7 +57,7 @@ std::intptr_t store_bitmap(image_record* record, image_number requested, platfor
 std::intptr_t create_image(image_number number, int width, int height, int depth) {
     image_record* record = take_record(number);
     if (!record) return 0;
-    if (width > largest_side || height > largest_side) {
+    if (width > largest_image_side || height > largest_image_side) {
         free_image(record_number(record, number));
         return 0;
     }

@@ -24,6 +24,9 @@ struct image_record {
 // first use if it was not.
 void start_image_store();
 
+// The widest and tallest picture the program keeps: width and height are kept in 16 bits.
+constexpr int largest_image_side = 32767;
+
 // A new all-black image (depth 24 or 32; 32-bit pixels are black with alpha 255). Non-zero on
 // success: the bitmap handle as an integer, or the new number for the auto number. 0 on
 // failure, with any previous image under the number released. Sizes must be 1 .. 32767.

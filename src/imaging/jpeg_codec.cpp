@@ -7,6 +7,7 @@
 #include <memory>
 #include <new>
 
+#include "imaging/image_store.h"
 #include "imaging/jpeg_guard.h"
 #include "imaging/pixel_order.h"
 #include "platform/handles.h"
@@ -198,7 +199,8 @@ bool decode_jpeg_file(const std::string& path, decoded_picture& out) {
     state.file = file.get();
     if (!check_jpeg(state)) return false;
     // The same limit as a picture in the store.
-    const bool fits = state.width > 0 && state.height > 0 && state.width <= 32767 && state.height <= 32767;
+    const bool fits =
+        state.width > 0 && state.height > 0 && state.width <= largest_image_side && state.height <= largest_image_side;
     const std::size_t stride = fits ? (3 * static_cast<std::size_t>(state.width) + 3) & ~std::size_t{3} : 0;
     const std::size_t size = stride * static_cast<std::size_t>(state.height);
     if (fits && size > out.capacity) {
