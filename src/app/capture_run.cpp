@@ -137,8 +137,7 @@ void capture_run::capture_step() {
     const bool priming = !request_.out;
     // A page is given 10 ms to settle before it is captured, counted from when it was asked
     // for: the time it took to load is part of it, so a quick page is not held back twice.
-    const int64_t settled_for = priming ? 0 : milliseconds_between(request_.sent_at, started);
-    ui::pause(static_cast<int>(std::max<int64_t>(0, settle_ms - settled_for)));
+    ui::pause_until((priming ? started : request_.sent_at) + milliseconds{settle_ms});
     drain_events();
 
     // The previous capture is kept while the engine draws this page.
@@ -238,10 +237,14 @@ void capture_run::prefetch_after(int64_t k) {
         if (own_loads_ < own_loads_measured || quickest_own_load_ms_ < slow_link_ms) return;
         fetching_ahead_ = true;
     }
-    // Enough tiles under way to cover one round trip at the pace the steps go, plus one.
+    // Enough tiles under way to cover one round trip at the pace the steps go, plus one. Until
+    // a fetch ahead has ended, the panel's own loads tell the round trip: starting at the
+    // deepest would have the engine make all its hidden views and start all their loads at
+    // once, which holds up the panel's next load for several round trips.
     int depth = prefetch_cap_;
-    if (prefetcher_->fetch_ms() > 0 && step_ms_ > 0) {
-        const int needed = static_cast<int>(std::ceil(prefetcher_->fetch_ms() / step_ms_)) + 1;
+    const double round_trip_ms = prefetcher_->fetch_ms() > 0 ? prefetcher_->fetch_ms() : quickest_own_load_ms_;
+    if (round_trip_ms > 0 && step_ms_ > 0) {
+        const int needed = static_cast<int>(std::ceil(round_trip_ms / step_ms_)) + 1;
         depth = std::clamp(needed, 1, prefetch_cap_);
     }
     prefetcher_->set_depth(depth);

@@ -126,6 +126,8 @@ void pause(int ms) {
     if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
+void pause_until(std::chrono::steady_clock::time_point until) { std::this_thread::sleep_until(until); }
+
 void handle_waiting_events() {
     platform::event happened;
     while (platform::wait_event(happened, 0)) handle(happened);

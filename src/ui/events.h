@@ -5,6 +5,8 @@
 // turns what matters into events. Window-level happenings are queued (a FIFO that collapses a
 // repeat of its last entry); a gadget's event is kept in a single pending slot until the wait
 // returns it. Everything here belongs to the GUI thread.
+#include <chrono>
+
 #include "platform/gui.h"
 
 namespace ui {
@@ -42,6 +44,8 @@ int event_window();
 
 // Suspends the thread for ms milliseconds (nothing is handled meanwhile).
 void pause(int ms);
+// Suspends the thread until `until` (at once when it has passed).
+void pause_until(std::chrono::steady_clock::time_point until);
 
 // From this call on, SIGTERM, SIGINT and SIGHUP no longer end the process where it stands: the
 // first one is kept for the program's loop (termination_signal), and a message box that is up
