@@ -221,8 +221,8 @@ TEST_F(CaptureRun, FetchingAheadGivesTheSameMosaicWithMostTilesAskedForOnce) {
     const int64_t tiles = app::tile_count(app::compute_grid(paris, 13));
     setenv("LOMTRA_SAT_PREFETCH", "0", 1);
     start_run(paris, 13);
+    unsetenv("LOMTRA_SAT_PREFETCH");  // read when the run began
     ASSERT_TRUE(run_until([&] { return run_finished(); }, 60000));
-    unsetenv("LOMTRA_SAT_PREFETCH");
     EXPECT_EQ(server->tile_requests(), tiles);
 
     start_server(cacheable);  // a new address: nothing of the first run is in the cache

@@ -6,7 +6,9 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <future>
 #include <memory>
+#include <thread>
 
 #include "jpeg_memory.h"
 #include "pattern.h"
@@ -196,6 +198,17 @@ TEST(TileServer, DelayHoldsTheAnswerAndHangEndsWhenTheServerStops) {
         ASSERT_TRUE(tile);
         EXPECT_EQ(tile->status, 200);
         EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(300));
+    }
+    {
+        // Stopped while a tile is held back: the answer, if any comes, is no tile.
+        server_options options = pattern_options();
+        options.delay_ms = 5000;
+        running_server s(options);
+        auto asked = std::async(std::launch::async, [&] { return s.client->Get(kh_2074_1410_12); });
+        while (s.server.tile_requests() == 0) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        s.server.stop();
+        const auto tile = asked.get();
+        if (tile) EXPECT_EQ(tile->status, 503);
     }
     server_options options = pattern_options();
     options.hang = true;

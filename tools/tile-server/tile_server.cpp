@@ -239,11 +239,17 @@ void tile_server::answer_tile(const tile_address& tile, httplib::Response& respo
         thread_local std::mt19937 random(std::random_device{}());
         delay += std::uniform_int_distribution<int>(0, options_.random_delay_ms)(random);
     }
-    if (delay > 0 && !wait_ms(delay)) return;
+    // A tile held back when the server stops is no tile: an empty answer would read as one.
+    const auto stopped_while_waiting = [&response] {
+        response.status = 503;
+        response.set_header("Connection", "close");
+        response.set_content("The tile server is stopping.\n", "text/plain; charset=utf-8");
+    };
+    if (delay > 0 && !wait_ms(delay)) return stopped_while_waiting();
     if (options_.hang) {
         std::unique_lock<std::mutex> lock(stop_mutex_);
         stop_signal_.wait(lock, [this] { return stopping_; });
-        return;
+        return stopped_while_waiting();
     }
     if (options_.status != 0) {
         response.status = options_.status;
