@@ -125,14 +125,19 @@ void on_script(GObject* engine, GAsyncResult* result, gpointer data) {
     if (request->abandoned) delete request;
 }
 
-// Flattens the snapshot onto an opaque surface (the engine may hand over any kind of cairo
-// surface, at any device scale) and paints that into the pixels.
+// Paints the snapshot into the pixels. The engine may hand over any kind of cairo surface, at
+// any device scale: such a one is flattened onto an opaque surface first. The usual one, 32-bit
+// pixels at scale 1, is read as it is, since flattening it would copy the same colour bytes.
 bool paint_snapshot(cairo_surface_t* snapshot, int width, int height, const pixel_view& into) {
     if (cairo_surface_get_type(snapshot) == CAIRO_SURFACE_TYPE_IMAGE) {
         double scale_x = 1, scale_y = 1;
         cairo_surface_get_device_scale(snapshot, &scale_x, &scale_y);
         width = static_cast<int>(cairo_image_surface_get_width(snapshot) / scale_x);
         height = static_cast<int>(cairo_image_surface_get_height(snapshot) / scale_y);
+        const cairo_format_t format = cairo_image_surface_get_format(snapshot);
+        if (width > 0 && height > 0 && scale_x == 1 && scale_y == 1 &&
+            (format == CAIRO_FORMAT_ARGB32 || format == CAIRO_FORMAT_RGB24))
+            return paint_surface(snapshot, into);
     }
     if (width <= 0 || height <= 0) return false;
     const surface_handle flat(cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height));
