@@ -208,7 +208,9 @@ TEST(TileServer, DelayHoldsTheAnswerAndHangEndsWhenTheServerStops) {
         while (s.server.tile_requests() == 0) std::this_thread::sleep_for(std::chrono::milliseconds(5));
         s.server.stop();
         const auto tile = asked.get();
-        if (tile) EXPECT_EQ(tile->status, 503);
+        if (tile) {
+            EXPECT_EQ(tile->status, 503);
+        }
     }
     server_options options = pattern_options();
     options.hang = true;
