@@ -1,6 +1,7 @@
 #include "imaging/image_store.h"
 
 #include <limits>
+#include <unordered_set>
 
 #include "imaging/drawing.h"
 #include "services/numbered_table.h"
@@ -9,7 +10,14 @@ namespace imaging {
 
 namespace {
 
+// The handles of the images held now, for the controls that keep a handle rather than a number.
+std::unordered_set<const platform::bitmap*>& held_bitmaps() {
+    static std::unordered_set<const platform::bitmap*> handles;
+    return handles;
+}
+
 void release(image_record& record) {
+    held_bitmaps().erase(record.bitmap);
     end_drawing_on(record.bitmap);
     platform::delete_bitmap(record.bitmap);
     record = image_record{};
@@ -17,7 +25,8 @@ void release(image_record& record) {
 
 // Images still held when the process ends go with the store.
 struct image_store : services::numbered_table<image_record> {
-    image_store() : numbered_table(std::numeric_limits<image_number>::max()) {}  // as memory allows
+    // As memory allows. The set of held handles is made first, so that it outlives the store.
+    image_store() : numbered_table(std::numeric_limits<image_number>::max()) { held_bitmaps(); }
     ~image_store() { for_each(release); }
 };
 
@@ -47,6 +56,7 @@ image_number record_number(const image_record* record, image_number requested) {
 
 std::intptr_t store_bitmap(image_record* record, image_number requested, platform::bitmap* picture) {
     record->bitmap = picture;
+    held_bitmaps().insert(picture);
     record->width = static_cast<std::int16_t>(picture->width);
     record->height = static_cast<std::int16_t>(picture->height);
     record->depth = static_cast<std::uint8_t>(picture->depth);
@@ -111,5 +121,13 @@ int image_depth(image_number number) {
 }
 
 std::size_t image_store_capacity() { return store().capacity(); }
+
+bool holds_bitmap(const platform::bitmap* picture) { return picture && held_bitmaps().count(picture) != 0; }
+
+void replace_bitmap(image_record* record, platform::bitmap* picture) {
+    held_bitmaps().erase(record->bitmap);
+    record->bitmap = picture;
+    if (picture) held_bitmaps().insert(picture);
+}
 
 }  // namespace imaging

@@ -42,6 +42,11 @@ int image_depth(image_number number);
 // Records in the numbered array (it grows to number + 16 when a larger number is used).
 std::size_t image_store_capacity();
 
+// Whether a handle is that of an image the store holds now; a handle kept after its image was
+// freed or rescaled is not. Answered without walking the records, which number 65000 once the
+// preview's image is made.
+bool holds_bitmap(const platform::bitmap* picture);
+
 // For the other image operations: the record of a number that holds an image, or null.
 image_record* find_image(image_number number);
 // The record for a number, made (or grown into) if needed, with any image it held released.
@@ -52,5 +57,8 @@ image_number record_number(const image_record* record, image_number requested);
 // Stores a bitmap in a record with the size and depth the bitmap reports; returns the result
 // the store's operations give: the handle, or the record's number for the auto number.
 std::intptr_t store_bitmap(image_record* record, image_number requested, platform::bitmap* picture);
+// Puts a rescaled bitmap (or null when rescaling failed) in a record in place of its old one,
+// which the caller releases.
+void replace_bitmap(image_record* record, platform::bitmap* picture);
 
 }  // namespace imaging

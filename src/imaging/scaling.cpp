@@ -152,7 +152,7 @@ platform::bitmap* resize_image(image_number number, int width, int height, int m
     // The record takes the new size whatever happened; a failed scaling leaves it empty.
     end_drawing_on(old_bitmap);
     platform::delete_bitmap(old_bitmap);
-    record->bitmap = result;
+    replace_bitmap(record, result);
     record->width = static_cast<std::int16_t>(width);
     record->height = static_cast<std::int16_t>(height);
     return result;

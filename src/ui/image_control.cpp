@@ -25,15 +25,7 @@ image_data& data_of(gadget_record& record) { return static_cast<image_data&>(*re
 
 // The handle may outlive its image (the number reused); only an image still in the store is
 // drawn, so a stale handle shows nothing instead of reading freed memory.
-bool still_stored(const platform::bitmap* image) {
-    if (!image) return false;
-    const std::size_t capacity = imaging::image_store_capacity();
-    for (std::size_t number = 0; number < capacity; ++number) {
-        const imaging::image_record* record = imaging::find_image(static_cast<imaging::image_number>(number));
-        if (record && record->bitmap == image) return true;
-    }
-    return false;
-}
+bool still_stored(const platform::bitmap* image) { return imaging::holds_bitmap(image); }
 
 void act(gadget_record& record, platform::user_action action, int x, int y) {
     using platform::user_action;

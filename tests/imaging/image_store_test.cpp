@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "imaging/scaling.h"
 #include "pixels.h"
 
 namespace {
@@ -91,6 +92,36 @@ TEST(ImageStore, FreeAllImagesEmptiesEveryRecord) {
     EXPECT_EQ(image_bitmap(0), nullptr);
     EXPECT_EQ(image_bitmap(40), nullptr);
     EXPECT_EQ(image_bitmap(automatic), nullptr);
+}
+
+// A control keeps an image's handle: it must learn when that handle no longer holds an image,
+// whichever way the image went.
+TEST(ImageStore, AHandleIsHeldOnlyWhileItsImageIs) {
+    const auto first = reinterpret_cast<platform::bitmap*>(create_image(7, 8, 8));
+    ASSERT_NE(first, nullptr);
+    EXPECT_TRUE(holds_bitmap(first));
+    EXPECT_FALSE(holds_bitmap(nullptr));
+
+    ASSERT_NE(resize_image(7, 4, 4), nullptr);  // the image is remade at its new size
+    platform::bitmap* const rescaled = image_bitmap(7);
+    EXPECT_TRUE(holds_bitmap(rescaled));
+    if (rescaled != first) {
+        EXPECT_FALSE(holds_bitmap(first));
+    }
+
+    const auto replacing = reinterpret_cast<platform::bitmap*>(create_image(7, 2, 2));
+    if (replacing != rescaled) {
+        EXPECT_FALSE(holds_bitmap(rescaled));
+    }
+    EXPECT_TRUE(holds_bitmap(replacing));
+    free_image(7);
+    EXPECT_FALSE(holds_bitmap(replacing));
+
+    const auto automatic = create_image(auto_image_number, 2, 2);
+    platform::bitmap* const automatic_bitmap = image_bitmap(automatic);
+    EXPECT_TRUE(holds_bitmap(automatic_bitmap));
+    free_all_images();
+    EXPECT_FALSE(holds_bitmap(automatic_bitmap));
 }
 
 }  // namespace
