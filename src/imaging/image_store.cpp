@@ -55,8 +55,7 @@ image_number record_number(const image_record* record, image_number requested) {
 }
 
 std::intptr_t store_bitmap(image_record* record, image_number requested, platform::bitmap* picture) {
-    record->bitmap = picture;
-    held_bitmaps().insert(picture);
+    replace_bitmap(record, picture);
     record->width = static_cast<std::int16_t>(picture->width);
     record->height = static_cast<std::int16_t>(picture->height);
     record->depth = static_cast<std::uint8_t>(picture->depth);

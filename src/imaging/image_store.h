@@ -57,8 +57,8 @@ image_number record_number(const image_record* record, image_number requested);
 // Stores a bitmap in a record with the size and depth the bitmap reports; returns the result
 // the store's operations give: the handle, or the record's number for the auto number.
 std::intptr_t store_bitmap(image_record* record, image_number requested, platform::bitmap* picture);
-// Puts a rescaled bitmap (or null when rescaling failed) in a record in place of its old one,
-// which the caller releases.
+// Puts a bitmap (or null) in a record in place of its old one, which the caller releases, and
+// keeps the set of held handles right.
 void replace_bitmap(image_record* record, platform::bitmap* picture);
 
 }  // namespace imaging

@@ -242,20 +242,15 @@ std::string control_text(const control* target) {
     return text ? text : "";
 }
 
-namespace {
-
-// The status line is set after every tile and mostly to what it already says: an unchanged
-// label is not measured and laid out again.
-void set_label_text(GtkLabel* label, const std::string& text) {
-    if (text != gtk_label_get_text(label)) gtk_label_set_text(label, text.c_str());
-}
-
-}  // namespace
-
 void set_control_text(control* target, const std::string& text) {
     if (target->kind == control_kind::button) gtk_button_set_label(GTK_BUTTON(target->widget), text.c_str());
     else if (target->kind == control_kind::field) gtk_entry_set_text(GTK_ENTRY(target->widget), text.c_str());
-    else if (target->kind == control_kind::label) set_label_text(GTK_LABEL(target->widget), text);
+    else if (target->kind == control_kind::label) {
+        // The status line is set after every tile and mostly to what it already says: an
+        // unchanged label is not measured and laid out again.
+        GtkLabel* label = GTK_LABEL(target->widget);
+        if (text != gtk_label_get_text(label)) gtk_label_set_text(label, text.c_str());
+    }
 }
 
 void enable_control(control* target, bool enabled) { gtk_widget_set_sensitive(target->widget, enabled); }
