@@ -4,6 +4,7 @@
 #include <glib.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -125,6 +126,19 @@ TEST(RealProgram, ParisChosenByRealInputGivesTheExactMosaicThenClosesWithZero) {
     setenv("LOMTRA_SAT_TILE_SERVER", address.c_str(), 1);
     setenv("LOMTRA_SAT_SITE", address.substr(7).c_str(), 1);
 
+    // The engine's session data of a process that ended without removing it (a number no
+    // process has now), beside a folder of someone else's: the program removes the first and
+    // keeps the second.
+    const fs::path web_data = fs::path(std::getenv("XDG_CACHE_HOME")) / "lomtra-sat";
+    const pid_t ended = fork();
+    if (ended == 0) _exit(0);
+    ASSERT_GT(ended, 0);
+    ASSERT_EQ(waitpid(ended, nullptr, 0), ended);
+    const fs::path abandoned = web_data / ("web-" + std::to_string(ended));
+    fs::create_directories(abandoned / "WebKitCache");
+    fs::create_directories(web_data / "web-notes");
+    ASSERT_TRUE(test_support::write_file((abandoned / "WebKitCache" / "record").string(), "x"));
+
     // Paris at zoom 12: six tiles.
     const app::area paris{48.8, 48.9, 2.3, 2.4};
     background_process program;
@@ -215,8 +229,18 @@ TEST(RealProgram, ParisChosenByRealInputGivesTheExactMosaicThenClosesWithZero) {
     ASSERT_TRUE(wait_until([&] { return !test_support::read_file(test_support::viewer_log()).empty(); }, 10000));
     EXPECT_EQ(test_support::read_file(test_support::viewer_log()), image.string() + "\n");
 
+    // The session's data lives in a folder of the program's own while it runs.
+    EXPECT_TRUE(fs::is_directory(web_data / ("web-" + std::to_string(program.pid))));
+    EXPECT_FALSE(fs::exists(abandoned));
+
     ASSERT_TRUE(request_close(std::stoul(window)));
     EXPECT_EQ(program.wait_for_exit(15000), 0);
+    std::vector<std::string> web_folders;
+    for (const auto& entry : fs::directory_iterator(web_data)) {
+        const std::string name = entry.path().filename().string();
+        if (name != "web-" + std::to_string(getpid())) web_folders.push_back(name);  // this test's own engine
+    }
+    EXPECT_EQ(web_folders, std::vector<std::string>{"web-notes"}) << "the program's session data went with it";
     for (const auto& entry : fs::directory_iterator(test_support::drive_c_root())) {
         EXPECT_FALSE(entry.is_regular_file()) << entry.path();  // no temporary file is left
     }

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "platform/gtk/toolkit.h"
+#include "platform/gtk/web_data_folder.h"
 #include "platform/gtk/web_view_state.h"
 #include "platform/web_address.h"
 
@@ -152,7 +153,22 @@ bool paint_snapshot(cairo_surface_t* snapshot, int width, int height, const pixe
 }  // namespace
 
 WebKitWebContext* shared_web_context() {
-    static WebKitWebContext* const context = webkit_web_context_new_ephemeral();
+    static WebKitWebContext* const context = [] {
+        // A session that keeps its HTTP cache on disk is what lets a tile fetched ahead answer
+        // the panel's own load of it; without a folder for it, the session lives in memory and
+        // only fetching ahead gains nothing.
+        const std::string folder = web_data_folder();
+        if (folder.empty()) return webkit_web_context_new_ephemeral();
+        const object_handle<WebKitWebsiteDataManager> data(
+            webkit_website_data_manager_new("base-data-directory", folder.c_str(), "base-cache-directory",
+                                            folder.c_str(), nullptr));
+        WebKitWebContext* made = webkit_web_context_new_with_website_data_manager(data.get());
+        // The smaller of the engine's caches: the tiles of a run are each loaded once and only
+        // need to last from their fetch ahead to the panel's load, so a run of thousands of
+        // tiles need not fill the disk with them while it lasts.
+        webkit_web_context_set_cache_model(made, WEBKIT_CACHE_MODEL_DOCUMENT_BROWSER);
+        return made;
+    }();
     return context;
 }
 

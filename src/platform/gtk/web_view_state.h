@@ -20,8 +20,9 @@ struct web_view_state {
     std::string status_text;
 };
 
-// The one engine context every web view of the process shares: pages and tiles are kept in
-// memory only, since the program keeps nothing between runs and leaves no disk cache behind.
+// The one engine context every web view of the process shares. Its session keeps pages and
+// tiles in the process's own folder (web_data_folder), which goes when the process ends: the
+// program keeps nothing from one start to the next.
 WebKitWebContext* shared_web_context();
 
 // Paints the page the view shows into the pixels (see render_control).
