@@ -227,8 +227,12 @@ void capture_run::start_prefetching() {
     prefetch_cap_ = static_cast<int>(std::clamp(cap, 0.0, static_cast<double>(platform::prefetcher::max_depth)));
     // Requests spaced for a server's sake are the panel's own, one at a time: nothing goes ahead.
     if (!services::setting("LOMTRA_SAT_MAX_RATE").empty()) prefetch_cap_ = 0;
-    if (prefetch_cap_ > 0)
-        prefetcher_ = std::make_unique<platform::prefetcher>(ui::gadget_handle(GADGET_BROWSER), prefetch_cap_);
+    if (prefetch_cap_ == 0) return;
+    prefetcher_ = std::make_unique<platform::prefetcher>(ui::gadget_handle(GADGET_BROWSER), prefetch_cap_);
+    // Made ready while the first tiles load, so that fetching ahead, once it begins, does not
+    // hold up the panel's load of the tile it begins with.
+    const tile_position first = walk_tile(plan_.grid, 1);
+    prefetcher_->prepare(tile_address(first.x, first.y, plan_.zoom));
 }
 
 void capture_run::prefetch_after(int64_t k) {
@@ -266,7 +270,11 @@ void capture_run::send_request() {
     state_ = run_state::page_requested;
     // A tile being fetched ahead is waited for briefly, so that the panel's load is answered
     // from the cache rather than asking the server a second time.
-    if (prefetcher_ && prefetcher_->fetching(request_.address)) prefetcher_->wait_for_fetch(request_.address, 1000);
+    // One still waiting to be fetched is not fetched any more: the panel asks for it now.
+    if (prefetcher_) {
+        if (prefetcher_->fetching(request_.address)) prefetcher_->wait_for_fetch(request_.address, 1000);
+        prefetcher_->skip(request_.address);
+    }
     ui::gadget_set_text(GADGET_BROWSER, request_.address);
     if (request_.attempts > 1)
         ui::gadget_set_text(GADGET_STATUS, awaited_tile_status(request_.tile, plan_.zoom, request_.attempts));

@@ -2,12 +2,12 @@
 // Fetching pages ahead into the web views' HTTP cache, so that a web view's later load of one
 // of them is answered from the cache instead of waiting on the network.
 //
-// The fetches are loads of hidden web views of the prefetcher's own that share the engine, the
-// settings and the network session of a given web view: the same requests as that view would
-// make, into the same cache. An answer that the server marks as not to be kept simply gains
-// nothing. A prefetcher requests the given addresses only: a redirection elsewhere and the
-// contents of an answer that is not an image (the parts of a page) are not fetched. Like every
-// web view, it works only while the toolkit runs (wait_event and the waits of web views).
+// The fetches are made by the engine of a given web view, in its network session and with its
+// user agent: the same requests as that view would make, into the same cache. An answer that
+// the server marks as not to be kept simply gains nothing. A prefetcher requests the given
+// addresses only: a redirection is not followed, and nothing fetched is opened, so nothing a
+// page refers to is requested. Like every web view, it works only while the toolkit runs
+// (wait_event and the waits of web views).
 #include <memory>
 #include <string>
 #include <vector>
@@ -28,8 +28,13 @@ public:
     prefetcher(const prefetcher&) = delete;
     prefetcher& operator=(const prefetcher&) = delete;
 
+    // Gets ready to fetch from this address's site now, so that the first fetch from it does
+    // not wait for that; fetch does it anyway when needed.
+    void prepare(const std::string& address);
     // Adds addresses to fetch, in this order, after those still waiting.
     void fetch(const std::vector<std::string>& addresses);
+    // The address is being loaded by other means: if it is still waiting, it is not fetched.
+    void skip(const std::string& address);
     // Changes the most fetches under way at once; fetches beyond it finish first.
     void set_depth(int depth);
     // Drops the addresses still waiting and breaks off the fetches under way; the prefetcher

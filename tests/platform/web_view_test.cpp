@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <sstream>
+#include <thread>
 #include <vector>
 
 #include "jpeg_memory.h"
@@ -407,6 +408,7 @@ TEST_F(WebView, PrefetchedTilesAreLoadedFromTheCacheAndNoMoreThanTheDepthAreFetc
     for (int x = 0; x < 10; ++x) addresses.push_back(tiles.address(x));
     platform::prefetcher ahead(view, 3);
     ahead.fetch(addresses);
+    for (int i = 0; i < 250 && ahead.under_way() < 3; ++i) pump_for(20);  // the fetching page loads first
     EXPECT_EQ(ahead.under_way(), 3);
     EXPECT_EQ(ahead.waiting(), 7);
     EXPECT_TRUE(ahead.fetching(addresses[2]));
@@ -456,4 +458,48 @@ TEST_F(WebView, APrefetcherStopsWhenToldAndWhenItsWindowCloses) {
     without_view.fetch(addresses);
     EXPECT_TRUE(without_view.stopped());
     EXPECT_EQ(without_view.under_way(), 0);
+}
+
+// What the caller loads itself is not fetched again, and a redirection is not followed: the
+// prefetcher asks for the given addresses only. A fetch that ends in a redirection still ends,
+// so it does not hold a place for good.
+TEST_F(WebView, APrefetcherSkipsWhatIsLoadedElsewhereAndFollowsNoRedirection) {
+    const logged_server tiles(300);
+    platform::prefetcher ahead(view, 1);
+    ahead.fetch({tiles.address(1), tiles.address(2), tiles.address(3)});
+    ahead.skip(tiles.address(2));
+    for (int i = 0; i < 500 && ahead.finished() < 2; ++i) pump_for(20);
+    EXPECT_EQ(ahead.finished(), 2);
+    EXPECT_EQ(ahead.waiting() + ahead.under_way(), 0);
+    EXPECT_EQ(tiles.paths_asked(), (std::vector<std::string>{tiles.address(1), tiles.address(3)}));
+
+    httplib::Server mover;
+    mover.set_keep_alive_max_count(1);  // no connection outlives its answer, so stop() is quick
+    int moved_asked = 0, target_asked = 0;
+    mover.Get("/elsewhere", [&](const httplib::Request&, httplib::Response& answer) {
+        ++moved_asked;
+        answer.set_redirect(tiles.address(4));
+    });
+    mover.Get("/moved", [&](const httplib::Request&, httplib::Response& answer) {
+        ++moved_asked;
+        answer.set_redirect("/target");
+    });
+    mover.Get("/target", [&](const httplib::Request&, httplib::Response& answer) {
+        ++target_asked;
+        answer.set_content("x", "image/png");
+    });
+    const int port = mover.bind_to_any_port("127.0.0.1");
+    ASSERT_GT(port, 0);
+    std::thread serving([&] { mover.listen_after_bind(); });
+    const std::string site = "http://127.0.0.1:" + std::to_string(port);
+    platform::prefetcher redirected(view, 1);
+    redirected.fetch({site + "/elsewhere", site + "/moved", tiles.address(5)});
+    for (int i = 0; i < 500 && redirected.finished() < 3; ++i) pump_for(20);
+    mover.stop();
+    serving.join();
+    EXPECT_EQ(redirected.finished(), 3);
+    EXPECT_EQ(redirected.under_way(), 0);
+    EXPECT_EQ(moved_asked, 2);
+    EXPECT_EQ(target_asked, 0);
+    EXPECT_EQ(tiles.server->tile_requests(), 3);  // tile 4, where the redirection pointed, was not asked for
 }
