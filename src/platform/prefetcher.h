@@ -20,8 +20,9 @@ class prefetcher {
 public:
     // At most `depth` fetches under way at once (1 to max_depth). `related`: the web view whose
     // engine and session the fetches share; when it goes away (its window closes), the
-    // prefetcher stops. A prefetcher made without a web view, or with another control, stays
-    // stopped.
+    // prefetcher stops. A prefetcher made without a web view, with another control, or with a
+    // view whose session keeps no HTTP cache on disk (where nothing fetched ahead would be
+    // kept), stays stopped.
     static constexpr int max_depth = 8;
     prefetcher(control* related, int depth);
     ~prefetcher();  // stops

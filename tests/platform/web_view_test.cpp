@@ -503,3 +503,25 @@ TEST_F(WebView, APrefetcherSkipsWhatIsLoadedElsewhereAndFollowsNoRedirection) {
     EXPECT_EQ(target_asked, 0);
     EXPECT_EQ(tiles.server->tile_requests(), 3);  // tile 4, where the redirection pointed, was not asked for
 }
+
+// Where the engine's session cannot have a folder of its own, it keeps nothing on disk and a
+// tile fetched ahead would only be asked of the server twice: fetching ahead is off. The
+// session is made once in a process, so this is a process of its own.
+TEST(WebSessionWithoutAFolder, FetchesNothingAhead) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            setenv("XDG_CACHE_HOME", "/dev/null", 1);  // no folder can be made in it
+            bool fetching = true;
+            if (platform::open_display()) {
+                platform::window* window = platform::create_window({});
+                platform::control* view = platform::create_web_view(window, {0, 0, 300, 300}, false, {});
+                platform::prefetcher ahead(view, 2);
+                ahead.fetch({"http://127.0.0.1:9/kh/x=1", "http://127.0.0.1:9/kh/x=2"});
+                fetching = !view || !ahead.stopped() || ahead.under_way() + ahead.waiting() > 0;
+                platform::destroy_window(window);
+            }
+            std::exit(fetching ? 1 : 0);
+        },
+        testing::ExitedWithCode(0), "");
+}

@@ -294,6 +294,9 @@ void prefetcher::engine::stop() {
 prefetcher::prefetcher(control* related, int depth) : engine_(std::make_unique<engine>()) {
     set_depth(depth);
     if (!related || related->kind != control_kind::web_view || !related->web) return;
+    // A session that keeps nothing on disk does not keep what a link prefetch brings: every
+    // tile would be asked of the server twice, for nothing.
+    if (webkit_web_view_is_ephemeral(related->web->engine)) return;
     engine_->related = related->web->engine;
     engine_->related_gone = g_signal_connect(related->widget, "destroy", G_CALLBACK(on_related_gone), engine_.get());
     engine_->stopped = false;
