@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -34,21 +35,31 @@ void install_quiet_image_viewer(const test_support::temp_dir& sandbox) {
 
 }  // namespace
 
+// The process's sandbox, removed when the process ends, after every static object made during
+// the tests: the web engine's data folder among them, whose helper processes are ended when it
+// goes. A child forked by a death test shares the sandbox and leaves it to the parent.
+struct process_sandbox {
+    const pid_t owner = getpid();
+    std::unique_ptr<test_support::temp_dir> folder = std::make_unique<test_support::temp_dir>();
+    ~process_sandbox() {
+        if (getpid() != owner) (void)folder.release();
+    }
+};
+
 int main(int argc, char** argv) {
-    auto sandbox = std::make_unique<test_support::temp_dir>();
-    const std::string drive_c = sandbox->file("drive_c");
+    static const process_sandbox sandbox;
+    const test_support::temp_dir& folder = *sandbox.folder;
+    const std::string drive_c = folder.file("drive_c");
     setenv("LOMTRA_SAT_DRIVE_C", drive_c.c_str(), 1);
-    setenv("XDG_DATA_HOME", sandbox->file("data").c_str(), 1);
-    setenv("XDG_CACHE_HOME", sandbox->file("cache").c_str(), 1);
-    setenv("XDG_CONFIG_HOME", sandbox->file("config").c_str(), 1);
-    setenv("LOMTRA_TEST_VIEWER_LOG", sandbox->file("opened.txt").c_str(), 1);
-    install_quiet_image_viewer(*sandbox);
+    setenv("XDG_DATA_HOME", folder.file("data").c_str(), 1);
+    setenv("XDG_CACHE_HOME", folder.file("cache").c_str(), 1);
+    setenv("XDG_CONFIG_HOME", folder.file("config").c_str(), 1);
+    setenv("LOMTRA_TEST_VIEWER_LOG", folder.file("opened.txt").c_str(), 1);
+    install_quiet_image_viewer(folder);
     setenv("GDK_SCALE", "1", 1);
     setenv("NO_AT_BRIDGE", "1", 1);  // no accessibility bus in a test session
     setenv("MESA_SHADER_CACHE_DISABLE", "true", 1);  // the engine's GPU helper writes no cache
 
     testing::InitGoogleTest(&argc, argv);
-    const int result = RUN_ALL_TESTS();
-    sandbox.reset();
-    return result;
+    return RUN_ALL_TESTS();
 }
