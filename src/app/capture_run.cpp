@@ -137,7 +137,13 @@ void capture_run::capture_step() {
     const bool priming = !request_.out;
     // A page is given 10 ms to settle before it is captured, counted from when it was asked
     // for: the time it took to load is part of it, so a quick page is not held back twice.
-    ui::pause_until((priming ? started : request_.sent_at) + milliseconds{settle_ms});
+    const clock::time_point settled = (priming ? started : request_.sent_at) + milliseconds{settle_ms};
+    // The page has loaded, so nothing waits on this thread: the capture still owed is kept now
+    // if the settling time left covers it, and the snapshot then waits for the engine alone.
+    if (owed_ && std::chrono::duration<double, std::milli>(settled - started).count() >= keep_ms_ &&
+        !settle_owed_capture())
+        return;
+    ui::pause_until(settled);
     drain_events();
 
     // The previous capture is kept while the engine draws this page.
@@ -177,6 +183,7 @@ void capture_run::capture_step() {
 std::string capture_run::keep_owed_capture() {
     if (!owed_) return "";
     owed_ = false;
+    const clock::time_point began = clock::now();
     const bool priming = capture_count_ == 0;
     std::string failure = cut_tile();
     const std::string name = tile_file_name(capture_count_);
@@ -194,6 +201,8 @@ std::string capture_run::keep_owed_capture() {
         update_preview(plan_.grid, kept);
         show_download_progress();
     }
+    const double took = std::chrono::duration<double, std::milli>(clock::now() - began).count();
+    keep_ms_ = keep_ms_ == 0 ? took : 0.8 * keep_ms_ + 0.2 * took;
     return "";
 }
 

@@ -89,10 +89,11 @@ private:
 
     void capture_step();
     // What a capture step owes the capture it rendered: the cut, the encodes, the preview and
-    // the progress. It is done while the engine draws the next page, so that neither the next
-    // page's load nor its drawing waits for it; or sooner, when that page is slow or fails, so
-    // that the files and the preview never lag behind by more than a moment. The failure, or
-    // the empty text (a failure of the priming capture is no failure).
+    // the progress. It is done once the next page has loaded, in what is left of that page's
+    // settling time when that covers it, else while the engine draws the page, so that neither
+    // the next page's load nor its drawing waits for it; or sooner, when that page is slow or
+    // fails, so that the files and the preview never lag behind by more than a moment. The
+    // failure, or the empty text (a failure of the priming capture is no failure).
     std::string keep_owed_capture();
     // The same, stopping the run on a failure; false when it has been stopped.
     bool settle_owed_capture();
@@ -119,6 +120,7 @@ private:
     run_plan plan_;
     int64_t capture_count_ = 0;
     bool owed_ = false;  // capture number capture_count_ is in image 0 and not yet kept
+    double keep_ms_ = 0;  // running mean of the time keeping a capture takes
     tile_request request_;
     request_pacer pacer_;  // spans runs: the server is spared between runs as within one
     temporary_files files_;
