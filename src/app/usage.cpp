@@ -31,7 +31,8 @@ std::string usage_text() {
         "\n"
         "Files: C:/Lomtra-SAT/YYYY-MM-DD-HHMMSS.jpg with its world file (.jgw) and projection\n"
         "file (.prj), in the folder that stands for drive C; temporary tiles at its root while\n"
-        "a run goes on.\n"
+        "a run goes on. The browser engine's cache, while the program runs:\n"
+        "$XDG_CACHE_HOME/lomtra-sat/web-<process number> (~/.cache/... by default).\n"
         "\n"
         "Exit status: 0 when the window was closed, 2 when a setting keeps the program from\n"
         "starting (a bad LOMTRA_SAT_TILE_URL), 1 when an image could not be encoded.\n";
