@@ -185,7 +185,13 @@ bool open_display() {
         // Client coordinates are device pixels: captures cut tiles at fixed pixel offsets.
         setenv("GDK_SCALE", "1", 1);
         setenv("GDK_DPI_SCALE", "1", 1);
-        state = gtk_init_check(nullptr, nullptr) ? 1 : -1;
+        // An X server busy with other clients now and then fails a new connection that it
+        // accepts a moment later: a display is given up for only after a few tries.
+        state = -1;
+        for (int attempt = 0; attempt < 4 && state < 0; ++attempt) {
+            if (attempt > 0) g_usleep(50 * 1000);
+            if (gtk_init_check(nullptr, nullptr)) state = 1;
+        }
         if (state == 1) install_classic_look();
     }
     return state == 1;
