@@ -198,8 +198,7 @@ void prefetcher::engine::pump() {
             continue;
         }
         site_page* page = page_for(site);
-        if (!page) return;
-        if (!page->ready) return;  // its load's end pumps again
+        if (!page || !page->ready) return;  // a page's load, once it ends, pumps again
         waiting.pop_front();
         fetch_under_way& added = fetches[address];
         added.link = ++next_link;

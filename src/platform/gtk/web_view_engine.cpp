@@ -156,7 +156,7 @@ WebKitWebContext* shared_web_context() {
     static WebKitWebContext* const context = [] {
         // A session that keeps its HTTP cache on disk is what lets a tile fetched ahead answer
         // the panel's own load of it; without a folder for it, the session lives in memory and
-        // only fetching ahead gains nothing.
+        // nothing is fetched ahead (see prefetcher).
         const std::string folder = web_data_folder();
         if (folder.empty()) return webkit_web_context_new_ephemeral();
         const object_handle<WebKitWebsiteDataManager> data(
