@@ -146,14 +146,24 @@ void capture_run::capture_step() {
     ui::pause_until(settled);
     drain_events();
 
-    // The previous capture is kept while the engine draws this page.
+    // This capture's number, once the one still owed has been kept.
+    const int64_t k = capture_count_ + (owed_ ? 1 : 0);
+    const bool more = k < tile_count(plan_.grid);
+    // The next tile is asked for as soon as the engine has taken this page's picture, and the
+    // previous capture is kept while the engine draws it and the next page loads.
+    const tile_request captured = request_;
     std::string kept_failure;
-    const capture_result rendered = render_tile_page([this, &kept_failure] { kept_failure = keep_owed_capture(); });
+    const capture_result rendered = render_tile_page([this, &kept_failure] { kept_failure = keep_owed_capture(); },
+                                                     [this, more, k] {
+                                                         if (more) request_tile(k + 1);
+                                                     });
     if (!kept_failure.empty()) {
         stop(kept_failure);
         return;
     }
     if (!priming && rendered.outcome == capture_outcome::not_rendered) {
+        // The tile that was not captured is the one waited for again, not the next.
+        request_ = captured;
         tile_failed(rendered.failure, false);
         return;
     }
@@ -161,16 +171,9 @@ void capture_run::capture_step() {
         stop(rendered.failure);
         return;
     }
-    // The page is in the capture image: the next tile is asked for at once, and this capture is
-    // kept while it loads and is drawn.
-    const int64_t k = capture_count_;
+    // The page is in the capture image; it is kept while the next page loads.
     owed_ = true;
-    const bool more = k < tile_count(plan_.grid);
-    if (more) {
-        request_tile(k + 1);
-    } else {
-        request_.out = false;
-    }
+    if (!more) request_.out = false;
     // The pace of the run: from one capture to the next, the wait for the page included.
     if (last_step_at_ != clock::time_point{}) {
         const double period = std::chrono::duration<double, std::milli>(started - last_step_at_).count();

@@ -26,11 +26,11 @@ std::string save_diagnostic(int image, const char* name) {
 
 }  // namespace
 
-capture_result render_tile_page(const std::function<void()>& meanwhile) {
+capture_result render_tile_page(const std::function<void()>& meanwhile, const std::function<void()>& once_taken) {
     imaging::register_jpeg_encoder();
     // "c:\Screenshot.jpg" of the previous capture is rewritten in place by cut_tile, which
     // spares drive C a deletion and a new name for every tile.
-    return render_panel(meanwhile);
+    return render_panel(meanwhile, once_taken);
 }
 
 capture_result capture_tile() {
@@ -41,7 +41,7 @@ capture_result capture_tile() {
     return {capture_outcome::failed, std::move(failure)};
 }
 
-capture_result render_panel(const std::function<void()>& meanwhile) {
+capture_result render_panel(const std::function<void()>& meanwhile, const std::function<void()>& once_taken) {
     platform::control* panel = ui::gadget_handle(GADGET_BROWSER);
     int width = 0;
     int height = 0;
@@ -53,9 +53,11 @@ capture_result render_panel(const std::function<void()>& meanwhile) {
     const bool same_size = held && held->width == width && held->height == height && held->depth == 24;
     if (!same_size) {
         if (meanwhile) meanwhile();
-        if (!imaging::create_image(capture_image, width, height, 24))
+        if (!imaging::create_image(capture_image, width, height, 24)) {
+            if (once_taken) once_taken();
             return {capture_outcome::failed, "The page could not be captured: no memory for a picture of " +
                                                  std::to_string(width) + " x " + std::to_string(height) + " pixels."};
+        }
     }
     // Synchronous: the panel has painted itself into the image before the pass ends. A hidden
     // panel paints nothing, and a page the engine did not hand over in time is not a tile.
@@ -64,7 +66,8 @@ capture_result render_panel(const std::function<void()>& meanwhile) {
         const imaging::drawing_pass pass(capture_image);
         if (pass.pixels()) pixels = *pass.pixels();
     }
-    const bool painted = platform::render_control(panel, pixels, same_size ? meanwhile : std::function<void()>{});
+    const bool painted =
+        platform::render_control(panel, pixels, same_size ? meanwhile : std::function<void()>{}, once_taken);
     if (painted) return {capture_outcome::captured, ""};
     return {capture_outcome::not_rendered, "the page could not be rendered"};
 }

@@ -28,12 +28,16 @@ capture_result capture_tile();
 
 // The first half alone, as a run does it so that the next tile can be asked for in between:
 // the panel rendered into image 0. `meanwhile` runs while the engine draws the page, before
-// image 0 changes: the previous capture is still there for it to keep.
-capture_result render_tile_page(const std::function<void()>& meanwhile = {});
+// image 0 changes: the previous capture is still there for it to keep. `once_taken` runs as
+// soon as the picture is fixed: the panel may be sent to the next tile from then on. Both run
+// once, whether or not the panel is rendered.
+capture_result render_tile_page(const std::function<void()>& meanwhile = {},
+                                const std::function<void()>& once_taken = {});
 
 // The two halves of a capture, apart so that their costs can be measured apart.
-// Renders the panel's client area into image 0 (`meanwhile` as above).
-capture_result render_panel(const std::function<void()>& meanwhile = {});
+// Renders the panel's client area into image 0 (`meanwhile` and `once_taken` as above).
+capture_result render_panel(const std::function<void()>& meanwhile = {},
+                            const std::function<void()>& once_taken = {});
 // Writes image 0 to "c:\Screenshot.jpg", cuts the tile into image 1 and writes "C:/essai.jpg";
 // the failure, or the empty text.
 std::string cut_tile();

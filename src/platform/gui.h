@@ -194,7 +194,11 @@ void use_shared_background(control* target, shared_background* background, bool 
 // window, paints nothing; a minimised window is not hidden. True when something was painted.
 // `meanwhile`, when given, runs once while the engine draws the page (before the pixels are
 // touched): work of the caller's own that needs no toolkit and no wait.
-bool render_control(control* target, const pixel_view& into, const std::function<void()>& meanwhile = {});
+// `once_taken`, when given, runs once as soon as what will be painted is fixed: a web view
+// sent to another address from then on still paints the page it showed. It runs whether or
+// not something is painted; the result says which.
+bool render_control(control* target, const pixel_view& into, const std::function<void()>& meanwhile = {},
+                    const std::function<void()>& once_taken = {});
 // The size the control shows (its allocation once shown, else the size asked for).
 void control_size(const control* target, int& width, int& height);
 

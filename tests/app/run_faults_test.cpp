@@ -118,6 +118,36 @@ TEST_F(RunFaults, AServerStoppedMidRunAndBackTenSecondsLaterGivesTheUndisturbedM
     EXPECT_EQ(drive_c_files(), std::vector<std::string>{"shot.jpg"});
 }
 
+// A panel that cannot be drawn (hidden) gives no picture of the tile it shows, though the
+// next tile has already been asked for by then: that tile is the one waited for, and the run,
+// once the panel is back, gives the exact mosaic.
+TEST_F(RunFaults, APanelThatCannotBeDrawnForAWhileIsWaitedForAndTheMosaicIsExact) {
+    start_server();
+    settings.patience.waits = {milliseconds{100}, milliseconds{200}};
+    settings.patience.before_asking = milliseconds{60000};
+    start_run(paris, 14);
+    // Early in a row of tiles: the tile waited for and the one after it are neighbours, which
+    // the pattern tells apart.
+    ASSERT_TRUE(run_until([] { return app::program.run.capture_count() >= 3; }, 30000));
+    GtkWidget* panel = test_support::widget(ui::gadget_handle(app::GADGET_BROWSER));
+    gtk_widget_hide(panel);
+    std::string awaited;
+    ASSERT_TRUE(run_until([&] {
+        awaited = text_of(app::GADGET_STATUS);
+        return awaited.find("attempt 2") != std::string::npos;
+    }, 10000)) << awaited;
+    EXPECT_NE(awaited.find("could not be rendered"), std::string::npos) << awaited;
+    const int64_t stalled_at = app::program.run.capture_count();
+    run_for(300);
+    EXPECT_EQ(app::program.run.capture_count(), stalled_at);
+    gtk_widget_show(panel);
+    ASSERT_TRUE(run_until([&] { return run_finished(); }, 60000));
+
+    EXPECT_TRUE(error_boxes().empty());
+    ASSERT_EQ(output_files(".jpg").size(), 1u);
+    expect_exact(output_files(".jpg")[0], 14, "a run whose panel was hidden for a while");
+}
+
 TEST_F(RunFaults, AServerThatNeverComesBackAsksAndNoLeavesDriveCAsItWas) {
     start_server();
     settings.patience.no_answer = milliseconds{3000};

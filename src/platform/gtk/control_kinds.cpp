@@ -360,23 +360,33 @@ void control_size(const control* target, int& width, int& height) {
     }
 }
 
-bool render_control(control* target, const pixel_view& into, const std::function<void()>& meanwhile) {
+namespace {
+
+bool draw_widget(control& target, const pixel_view& into) {
+    int width = 0, height = 0;
+    control_size(&target, width, height);
+    if (width <= 0 || height <= 0 || !gtk_widget_get_realized(target.widget)) return false;
+    const surface_handle surface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height));
+    context_handle cr(cairo_create(surface.get()));
+    gtk_widget_draw(target.widget, cr.get());
+    cr.reset();
+    return paint_surface(surface.get(), into);
+}
+
+}  // namespace
+
+bool render_control(control* target, const pixel_view& into, const std::function<void()>& meanwhile,
+                    const std::function<void()>& once_taken) {
     // Visible means shown, as opposed to hidden: a minimised window is visible though off the
     // screen, and a run left to work while it is minimised must keep capturing.
     const bool shown = target && into.bits && gtk_widget_is_visible(target->widget);
     // The page of a web view is drawn by the engine in another process: only its snapshot
     // shows the page that has just finished loading.
-    if (shown && target->web) return render_web_view(*target, into, meanwhile);
+    if (shown && target->web) return render_web_view(*target, into, meanwhile, once_taken);
     if (meanwhile) meanwhile();  // nothing to overlap it with: the caller's work comes first
-    if (!shown) return false;
-    int width = 0, height = 0;
-    control_size(target, width, height);
-    if (width <= 0 || height <= 0 || !gtk_widget_get_realized(target->widget)) return false;
-    const surface_handle surface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height));
-    context_handle cr(cairo_create(surface.get()));
-    gtk_widget_draw(target->widget, cr.get());
-    cr.reset();
-    return paint_surface(surface.get(), into);
+    const bool painted = shown && draw_widget(*target, into);
+    if (once_taken) once_taken();  // a widget is drawn here and now: what it shows next is not
+    return painted;
 }
 
 }  // namespace platform

@@ -249,9 +249,11 @@ bool wait_until_loaded(control* view, int timeout_ms) {
     return iterate_until(loaded, timeout_ms) && !alive.expired();
 }
 
-bool render_web_view(control& view, const pixel_view& into, const std::function<void()>& meanwhile) {
+bool render_web_view(control& view, const pixel_view& into, const std::function<void()>& meanwhile,
+                     const std::function<void()>& once_taken) {
     // Letting the toolkit work below dispatches other events, which may ask for a render again.
     if (view.web->waiting) {
+        if (once_taken) once_taken();
         if (meanwhile) meanwhile();
         return false;
     }
@@ -262,6 +264,9 @@ bool render_web_view(control& view, const pixel_view& into, const std::function<
     auto* request = new engine_request;
     webkit_web_view_get_snapshot(view.web->engine, WEBKIT_SNAPSHOT_REGION_VISIBLE, WEBKIT_SNAPSHOT_OPTIONS_NONE,
                                  request->cancellable.get(), on_snapshot, request);
+    // The web process takes its messages in the order they were sent, and paints the snapshot
+    // as it takes that one: whatever the view is asked to do from here on comes after it.
+    if (once_taken) once_taken();
     // The engine draws in its own process: the caller's work overlaps it.
     if (meanwhile) meanwhile();
     const bool answered = await(request, snapshot_timeout_ms);

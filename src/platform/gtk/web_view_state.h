@@ -26,7 +26,8 @@ struct web_view_state {
 WebKitWebContext* shared_web_context();
 
 // Paints the page the view shows into the pixels (see render_control).
-bool render_web_view(control& view, const pixel_view& into, const std::function<void()>& meanwhile);
+bool render_web_view(control& view, const pixel_view& into, const std::function<void()>& meanwhile,
+                     const std::function<void()>& once_taken);
 
 // Adds the style that shows a tile page's image unscaled at (tile_page_left, tile_page_top)
 // with no scrollbar, to a view's user content. It applies to the top frame when the page is an
