@@ -173,7 +173,9 @@ TEST_F(WebView, APageAskedForOnceThePictureIsTakenIsNotInIt) {
         const bool painted = platform::render_control(view, *capture.picture, [&] { ++ran; }, [&] {
             ++ran;
             ASSERT_TRUE(platform::navigate(view, address(2074 + 1 - shown)));
-            if (step % 4 < 2) ASSERT_TRUE(platform::wait_until_loaded(view, load_timeout_ms));
+            if (step % 4 < 2) {
+                ASSERT_TRUE(platform::wait_until_loaded(view, load_timeout_ms));
+            }
         });
         ASSERT_TRUE(painted);
         ASSERT_LE(cut_difference(capture, tiles[shown]), 8) << "step " << step;
