@@ -75,24 +75,33 @@ int64_t mosaic_memory(const tile_grid& grid, const area& bounds, int zoom) {
     // image rows; the resampling's plan holds some weights and places for each column and row.
     const int64_t encoder = int64_t{plan.width()} * 3 * 16;
     const int64_t plan_bytes = (int64_t{plan.width()} + plan.height()) * 64;
-    const int64_t tile = int64_t{tile_size_pixels} * tile_size_pixels * 4;
-    // The row of tiles being copied and the next one being decoded.
-    const int64_t decoded_rows = 2 * int64_t{column_count(grid)} * tile_size_pixels * tile_size_pixels * 3;
-    return band * imaging::band_fed_resampling::bands_kept_for(plan, tile_size_pixels) + output_band + encoder +
-           plan_bytes + tile + decoded_rows;
+    // A tile loaded into the store (a picture of another kind) and one decoded whole because it
+    // is larger than a cell: tiles the capture writes are neither, so a tile's worth each.
+    const int64_t tiles = 2 * int64_t{tile_size_pixels} * tile_size_pixels * 4;
+    // The rows of tiles the resampling reads, and the next, which the second thread decodes.
+    const int64_t rows_of_tiles = row_count(grid);
+    const int64_t bands =
+        std::min<int64_t>(imaging::band_fed_resampling::bands_kept_for(plan, tile_size_pixels) + 1, rows_of_tiles);
+    return band * bands + output_band + encoder + plan_bytes + tiles;
 }
 
 namespace {
 
-// Copies a tile of 24-bit rows (`row_from_top` gives row r) into its place in the band being
-// filled: tile_size_pixels columns from `left`; a tile smaller than a grid cell leaves the rest
-// black.
+// A tile's place in the band being filled: tile_size_pixels square, rows `stride` bytes apart.
+struct tile_window {
+    std::uint8_t* pixels = nullptr;
+    std::size_t stride = 0;
+    std::uint8_t* row(int r) const { return pixels + static_cast<std::size_t>(r) * stride; }
+};
+
+// Copies a tile of 24-bit rows (`row_from_top` gives row r) into its window; a tile smaller
+// than a grid cell leaves the rest black, a larger one is cut at the cell.
 template <typename Rows>
-void copy_rows(int width, int height, Rows row_from_top, imaging::band_fed_resampling& resampling, int32_t left) {
+void copy_rows(int width, int height, Rows row_from_top, const tile_window& window) {
     width = std::min(width, tile_size_pixels);
     height = std::min(height, tile_size_pixels);
     for (int r = 0; r < tile_size_pixels; ++r) {
-        std::uint8_t* row = resampling.next_band_row(r) + 3 * static_cast<std::size_t>(left);
+        std::uint8_t* row = window.row(r);
         const int copied = r < height ? width : 0;
         if (copied > 0) std::memcpy(row, row_from_top(r), 3 * static_cast<std::size_t>(copied));
         std::memset(row + 3 * copied, 0, 3 * static_cast<std::size_t>(tile_size_pixels - copied));
@@ -100,7 +109,7 @@ void copy_rows(int width, int height, Rows row_from_top, imaging::band_fed_resam
 }
 
 // A tile loaded into the image store, at whatever depth it came.
-void copy_tile(const platform::bitmap& tile, imaging::band_fed_resampling& resampling, int32_t left) {
+void copy_tile(const platform::bitmap& tile, const tile_window& window) {
     platform::bitmap_handle copy;
     const platform::bitmap* pixels = &tile;
     if (tile.depth != 24) {
@@ -109,56 +118,69 @@ void copy_tile(const platform::bitmap& tile, imaging::band_fed_resampling& resam
     }
     // A picture that could not be converted leaves its cell black.
     copy_rows(pixels ? pixels->width : 0, pixels ? pixels->height : 0,
-              [pixels](int r) { return pixels->row_from_top(r); }, resampling, left);
+              [pixels](int r) { return pixels->row_from_top(r); }, window);
 }
 
-// A tile decoded apart from the image store.
-void copy_tile(const imaging::decoded_picture& tile, imaging::band_fed_resampling& resampling, int32_t left) {
-    copy_rows(tile.width, tile.height, [&tile](int r) { return tile.row(r); }, resampling, left);
-}
-
-// One row of tiles read back from their files. It is decoded on a second thread while the row
-// before it is resampled and encoded: the two take about as long, and the machine has the cores.
-struct tile_row {
-    std::vector<imaging::decoded_picture> tiles;
-    std::vector<char> decoded;  // per tile: whether the second thread could decode it
+// One row of tiles read back from their files straight into the band that takes them, on a
+// second thread while the row before it is resampled and encoded: the two take about as long,
+// and the machine has the cores. A picture larger than a cell is decoded whole and cut.
+struct tile_row_job {
+    std::vector<std::string> paths;  // native paths, one per tile, left to right
+    std::vector<tile_window> windows;
+    imaging::decoded_picture larger;  // memory for a picture larger than a cell, kept for the next
 };
 
-// Short of memory, the row comes back empty: its tiles are then loaded one by one, and the
-// first that cannot be is reported. `row` is one decoded before, whose memory is used again:
-// the two rows the assembly holds are all it ever holds, whichever thread made them.
-tile_row decode_tile_row(const std::vector<std::string>& paths, tile_row row) {
+// Per tile: whether it was decoded into its window. What was not is loaded on the main thread,
+// as any image is: a picture of another kind, or the failure to report.
+std::vector<char> decode_tile_row(tile_row_job& job) {
+    std::vector<char> decoded;
     try {
-        row.tiles.resize(paths.size());
-        row.decoded.resize(paths.size());
+        decoded.resize(job.paths.size());
     } catch (const std::bad_alloc&) {
-        return tile_row{};
+        return {};
     }
-    for (std::size_t t = 0; t < paths.size(); ++t)
-        row.decoded[t] = !paths[t].empty() && imaging::decode_jpeg_file(paths[t], row.tiles[t]);
-    return row;
+    for (std::size_t t = 0; t < job.paths.size(); ++t) {
+        const tile_window& window = job.windows[t];
+        if (imaging::decode_jpeg_file_into(job.paths[t], window.pixels, window.stride, tile_size_pixels,
+                                           tile_size_pixels)) {
+            decoded[t] = 1;
+        } else if (imaging::decode_jpeg_file(job.paths[t], job.larger)) {
+            copy_rows(job.larger.width, job.larger.height, [&job](int r) { return job.larger.row(r); }, window);
+            decoded[t] = 1;
+        }
+    }
+    return decoded;
 }
 
-// Row i of the grid (counted from the bottom, as the walk goes), its files named here: drive
-// C's names are looked up on this thread only. No future at all when even that cannot be had.
-std::future<tile_row> start_decoding_row(const tile_grid& grid, int32_t i, tile_row spare) {
+// Row i of the grid (counted from the bottom, as the walk goes) into band `band` of the
+// resampling, its files named here: drive C's names are looked up on this thread only. No
+// future at all when even that cannot be had.
+std::future<std::vector<char>> start_decoding_row(const tile_grid& grid, int32_t i, int band,
+                                                  imaging::band_fed_resampling& resampling, tile_row_job& job) {
     const int32_t columns = column_count(grid);
     try {
-        std::vector<std::string> paths;
-        for (int32_t j = 1; j <= columns; ++j)
-            paths.push_back(platform::native_path(tile_file_name(static_cast<int64_t>(i - 1) * columns + j)));
+        job.paths.clear();
+        job.windows.clear();
+        for (int32_t j = 1; j <= columns; ++j) {
+            job.paths.push_back(platform::native_path(tile_file_name(static_cast<int64_t>(i - 1) * columns + j)));
+            job.windows.push_back(tile_window{resampling.band_row(band, 0) + 3 * static_cast<std::size_t>(j - 1) *
+                                                                                 tile_size_pixels,
+                                              resampling.band_row_bytes()});
+        }
         try {
-            return std::async(std::launch::async, decode_tile_row, std::move(paths), std::move(spare));
+            return std::async(std::launch::async, decode_tile_row, std::ref(job));
         } catch (const std::system_error&) {
             // No thread to be had (a tight memory limit): the row is decoded when it is needed.
-            return std::async(std::launch::deferred, decode_tile_row, std::move(paths), std::move(spare));
+            return std::async(std::launch::deferred, decode_tile_row, std::ref(job));
         }
     } catch (const std::bad_alloc&) {
         return {};
     }
 }
 
-tile_row take_row(std::future<tile_row>& pending) { return pending.valid() ? pending.get() : tile_row{}; }
+std::vector<char> take_row(std::future<std::vector<char>>& pending) {
+    return pending.valid() ? pending.get() : std::vector<char>{};
+}
 
 std::string tile_not_loaded(const tile_grid& grid, int64_t k) {
     const bool missing = services::file_size(tile_file_name(k)) < 0;
@@ -177,13 +199,16 @@ std::string assemble_mosaic(const tile_grid& grid, const area& bounds, int zoom,
     const imaging::resampler plan = mosaic_resampler(grid, bounds, zoom);
     imaging::jpeg_band_writer writer;
     std::string write_failure;
+    // One band past the one being resampled is filled by the second thread meanwhile.
     imaging::band_fed_resampling resampling(
-        plan, tile_size_pixels, [&](int, int count, const std::uint8_t* pixels, std::size_t stride) {
+        plan, tile_size_pixels,
+        [&](int, int count, const std::uint8_t* pixels, std::size_t stride) {
             errno = 0;
             if (writer.write_rows(pixels, count, static_cast<std::ptrdiff_t>(stride))) return true;
             write_failure = mosaic_file_failure(image_name);
             return false;
-        });
+        },
+        1);
     if (!resampling.ready()) {
         return "The mosaic of " + pixels_text(plan.width(), plan.height()) + " could not be made: not enough memory.";
     }
@@ -194,26 +219,26 @@ std::string assemble_mosaic(const tile_grid& grid, const area& bounds, int zoom,
 
     // The canvas' top band is the walk's last row of tiles: the walk goes northwards from the
     // bottom row. An unfinished file is removed by the writer as it goes.
-    std::future<tile_row> next_row = start_decoding_row(grid, rows, tile_row{});
-    tile_row spare;
+    tile_row_job job;
+    std::future<std::vector<char>> next_row = start_decoding_row(grid, rows, 0, resampling, job);
     for (int32_t i = rows; i >= 1; --i) {
-        tile_row row = take_row(next_row);
-        if (i > 1) next_row = start_decoding_row(grid, i - 1, std::move(spare));
+        const int band = rows - i;
+        const std::vector<char> decoded = take_row(next_row);
+        if (i > 1) next_row = start_decoding_row(grid, i - 1, band + 1, resampling, job);
         for (int32_t j = 1; j <= columns; ++j) {
             const int64_t k = static_cast<int64_t>(i - 1) * columns + j;
             const auto t = static_cast<std::size_t>(j - 1);
-            if (t < row.decoded.size() && row.decoded[t]) {
-                copy_tile(row.tiles[t], resampling, (j - 1) * tile_size_pixels);
-            } else {
+            if (t >= decoded.size() || !decoded[t]) {
                 // What the second thread could not decode is loaded as any image is: a picture
                 // of another kind, or the failure to report.
                 if (!imaging::load_image(assembly_tile_image, tile_file_name(k))) return tile_not_loaded(grid, k);
-                copy_tile(*imaging::image_bitmap(assembly_tile_image), resampling, (j - 1) * tile_size_pixels);
+                const tile_window window{resampling.band_row(band, 0) + 3 * t * tile_size_pixels,
+                                         resampling.band_row_bytes()};
+                copy_tile(*imaging::image_bitmap(assembly_tile_image), window);
                 imaging::free_image(assembly_tile_image);
             }
             files.remove_tile(k);
         }
-        spare = std::move(row);
         if (!resampling.band_filled()) {
             return write_failure.empty() ? "The mosaic could not be made: not enough memory." : write_failure;
         }

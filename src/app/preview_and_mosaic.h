@@ -29,7 +29,8 @@ std::string assemble_mosaic(const tile_grid& grid, const area& bounds, int zoom,
                             const std::string& image_name, temporary_files& files);
 
 // Bytes the assembly of the grid's mosaic holds at its peak: the rows of tiles the resampling
-// keeps (one of them being filled), one band of the mosaic's rows and the encoder's rows.
+// reads and the one being decoded after them, one band of the mosaic's rows and the encoder's
+// rows.
 int64_t mosaic_memory(const tile_grid& grid, const area& bounds, int zoom);
 
 // Fills the preview black and shows it; `keep_file` also writes it to "C:/shot.jpg", as the end

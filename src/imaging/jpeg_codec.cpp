@@ -189,15 +189,26 @@ int decode_jpeg(decoder_state& state, std::uint8_t* pixels, std::size_t stride, 
 
 void close_jpeg(decoder_state& state) { release_load(state); }
 
+namespace {
+
+// The header of the JPEG file at a native path read into `state`; false when there is no such
+// file or it is no JPEG. The file stays open with the state.
+bool open_jpeg_file(const std::string& path, platform::file_handle& file, decoder_state& state) {
+    file.reset(std::fopen(path.c_str(), "rb"));
+    if (!file) return false;
+    state.path = path;
+    state.file = file.get();
+    return check_jpeg(state);
+}
+
+}  // namespace
+
 bool decode_jpeg_file(const std::string& path, decoded_picture& out) {
     out.width = out.height = 0;
     out.stride = 0;
-    const platform::file_handle file(std::fopen(path.c_str(), "rb"));
-    if (!file) return false;
+    platform::file_handle file;
     decoder_state state;
-    state.path = path;
-    state.file = file.get();
-    if (!check_jpeg(state)) return false;
+    if (!open_jpeg_file(path, file, state)) return false;
     // The same limit as a picture in the store.
     const bool fits =
         state.width > 0 && state.height > 0 && state.width <= largest_image_side && state.height <= largest_image_side;
@@ -217,6 +228,24 @@ bool decode_jpeg_file(const std::string& path, decoded_picture& out) {
     out.height = state.height;
     out.stride = stride;
     decode_jpeg(state, out.pixels.get(), stride, 0);
+    close_jpeg(state);
+    return true;
+}
+
+bool decode_jpeg_file_into(const std::string& path, std::uint8_t* window, std::size_t stride, int width,
+                           int height) {
+    platform::file_handle file;
+    decoder_state state;
+    if (!window || !open_jpeg_file(path, file, state)) return false;
+    if (state.width <= 0 || state.height <= 0 || state.width > width || state.height > height) {
+        close_jpeg(state);
+        return false;
+    }
+    // What the picture does not cover, and rows a decode that breaks off does not reach, are
+    // black (the window may hold an earlier picture).
+    for (int y = 0; y < height; ++y)
+        std::memset(window + static_cast<std::size_t>(y) * stride, 0, 3 * static_cast<std::size_t>(width));
+    decode_jpeg(state, window, stride, 0);
     close_jpeg(state);
     return true;
 }

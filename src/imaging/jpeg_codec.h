@@ -64,6 +64,14 @@ struct decoded_picture {
 // store does.
 bool decode_jpeg_file(const std::string& path, decoded_picture& out);
 
+// Decodes the file at a native path straight into a window of memory `width` x `height`
+// pixels (blue, green, red; rows `stride` bytes apart, top row first) when the picture fits in
+// it: the picture at the top left, the rest of the window black, as are rows a decode that
+// breaks off does not reach. False, the window untouched, when it is no JPEG or larger than
+// the window. Another thread may decode so while this one works.
+bool decode_jpeg_file_into(const std::string& path, std::uint8_t* window, std::size_t stride, int width,
+                           int height);
+
 // The JPEG decoder's three steps (check reads the whole file into memory).
 bool check_jpeg(decoder_state& state);
 int decode_jpeg(decoder_state& state, std::uint8_t* pixels, std::size_t stride, int row_flags);

@@ -399,8 +399,8 @@ void resampler::resample_rows(int j0, int j1, const std::function<const std::uin
     }
 }
 
-band_fed_resampling::band_fed_resampling(const resampler& plan, int band_height, output_sink sink)
-    : plan_(plan), band_height_(std::max(band_height, 1)), sink_(std::move(sink)) {
+band_fed_resampling::band_fed_resampling(const resampler& plan, int band_height, output_sink sink, int bands_ahead)
+    : plan_(plan), band_height_(std::max(band_height, 1)), sink_(std::move(sink)), bands_ahead_(std::max(bands_ahead, 0)) {
     // Output row j can be made once the band holding its last source row is in; rows are made
     // in order, so a row waits for every row above it too.
     last_band_read_.reserve(static_cast<std::size_t>(plan.height()));
@@ -411,9 +411,11 @@ band_fed_resampling::band_fed_resampling(const resampler& plan, int band_height,
         last_band_read_.push_back(waits_for);
     }
     kept_bands_ = bands_kept_for(plan, band_height_);
+    // A band filled ahead takes the place of one no waiting row reads any more.
+    slots_ = std::max(std::min(kept_bands_ + bands_ahead_, bands()), 1);
     row_bytes_ = 3 * static_cast<std::size_t>(plan.source_width());
     const std::size_t band_bytes = row_bytes_ * static_cast<std::size_t>(band_height_);
-    kept_.reset(new (std::nothrow) std::uint8_t[band_bytes * static_cast<std::size_t>(kept_bands_)]);
+    kept_.reset(new (std::nothrow) std::uint8_t[band_bytes * static_cast<std::size_t>(slots_)]);
     output_.reset(new (std::nothrow)
                       std::uint8_t[3 * static_cast<std::size_t>(plan.width()) * static_cast<std::size_t>(band_height_)]);
     ready_ = kept_ && output_;
@@ -435,9 +437,11 @@ int band_fed_resampling::bands_kept_for(const resampler& plan, int band_height) 
 
 int band_fed_resampling::bands() const { return (plan_.source_height() + band_height_ - 1) / band_height_; }
 
-std::uint8_t* band_fed_resampling::next_band_row(int r) {
-    if (!ready_ || bands_in_ >= bands() || r < 0 || r >= band_height_) return nullptr;
-    const std::size_t slot = static_cast<std::size_t>(bands_in_ % kept_bands_);
+std::uint8_t* band_fed_resampling::band_row(int band, int r) {
+    if (!ready_ || band < bands_in_ || band > bands_in_ + bands_ahead_ || band >= bands() || r < 0 ||
+        r >= band_height_)
+        return nullptr;
+    const std::size_t slot = static_cast<std::size_t>(band % slots_);
     return kept_.get() + (slot * static_cast<std::size_t>(band_height_) + static_cast<std::size_t>(r)) * row_bytes_;
 }
 
@@ -448,7 +452,7 @@ bool band_fed_resampling::band_filled() {
     while (end < plan_.height() && (last_band_read_[static_cast<std::size_t>(end)] <= band || bands_in_ == bands()))
         ++end;
     const auto source_row = [this](int r) -> const std::uint8_t* {
-        const std::size_t slot = static_cast<std::size_t>((r / band_height_) % kept_bands_);
+        const std::size_t slot = static_cast<std::size_t>((r / band_height_) % slots_);
         return kept_.get() +
                (slot * static_cast<std::size_t>(band_height_) + static_cast<std::size_t>(r % band_height_)) * row_bytes_;
     };

@@ -83,19 +83,26 @@ public:
     using output_sink =
         std::function<bool(int first_row, int rows, const std::uint8_t* pixels, std::size_t stride)>;
 
-    band_fed_resampling(const resampler& plan, int band_height, output_sink sink);
+    // With `bands_ahead` > 0, that many bands past the next may be filled while the next is
+    // taken in (by another thread: the memory of each band is its own): they are held besides.
+    band_fed_resampling(const resampler& plan, int band_height, output_sink sink, int bands_ahead = 0);
 
     // How many source bands a resampling of this plan holds at one time.
     static int bands_kept_for(const resampler& plan, int band_height);
 
     bool ready() const { return ready_; }  // false when its memory could not be had
     int bands() const;                     // the bands the source comes in; the last may be lower
-    int bands_kept() const { return kept_bands_; }  // at most this many are held at one time
+    int bands_kept() const { return kept_bands_; }  // at most this many are read at one time
+    int bands_held() const { return slots_; }       // the bands' memory: those kept and those ahead
     int rows_done() const { return rows_done_; }    // output rows handed on so far
 
     // Row r (0 .. band_height - 1) of the next band, for the source to fill: source_width
     // pixels of 3 bytes. Null when every band is in.
-    std::uint8_t* next_band_row(int r);
+    std::uint8_t* next_band_row(int r) { return band_row(bands_in_, r); }
+    // Row r of band `band`, which is the next band or one of the bands_ahead after it; null for
+    // any other band. Rows of one band lie band_row_bytes() apart.
+    std::uint8_t* band_row(int band, int r);
+    std::size_t band_row_bytes() const { return row_bytes_; }
     // The next band is filled: every output row it completes is handed on. False when no band
     // was due, the memory was missing or the sink stopped the resampling.
     bool band_filled();
@@ -106,8 +113,10 @@ private:
     output_sink sink_;
     bool ready_ = false;
     int kept_bands_ = 1;
+    int bands_ahead_ = 0;
+    int slots_ = 1;  // the bands held, used in turn
     std::size_t row_bytes_ = 0;
-    std::unique_ptr<std::uint8_t[]> kept_;    // kept_bands_ bands of the source, used in turn
+    std::unique_ptr<std::uint8_t[]> kept_;    // slots_ bands of the source
     std::unique_ptr<std::uint8_t[]> output_;  // band_height_ output rows
     std::vector<int> last_band_read_;         // per output row: the last band its rows read
     int bands_in_ = 0;

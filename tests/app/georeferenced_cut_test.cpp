@@ -115,12 +115,23 @@ TEST(GeoreferencedCut, TheStreamedMosaicIsTheFileOfTheWholeCanvas) {
     app::temporary_files files;
     std::vector<std::string> tile_bytes(1);
     const auto tile_path = [](int64_t k) { return platform::native_path(app::tile_file_name(k)); };
+    // Two tiles the assembly cannot decode straight into their place: one of another kind (a
+    // bitmap under the tile's name) and one larger than a cell, of which the cell's part counts.
+    const int64_t bitmap_tile = 3, larger_tile = columns + 2;
     ASSERT_TRUE(imaging::create_image(4, 256, 256));
+    ASSERT_TRUE(imaging::create_image(6, 300, 280));
     for (int64_t k = 1; k <= int64_t{columns} * rows; ++k) {
         const int x = static_cast<int>((k - 1) % columns) * 256;
         const int y = (rows - 1 - static_cast<int>((k - 1) / columns)) * 256;
         copy_pixels(1, x, y, 4, 0, 0);
-        ASSERT_TRUE(imaging::save_image(4, app::tile_file_name(k), imaging::jpeg_encoder, 8));
+        if (k == bitmap_tile) {
+            ASSERT_TRUE(imaging::save_image(4, app::tile_file_name(k)));
+        } else if (k == larger_tile) {
+            copy_pixels(1, x, y, 6, 0, 0);
+            ASSERT_TRUE(imaging::save_image(6, app::tile_file_name(k), imaging::jpeg_encoder, 8));
+        } else {
+            ASSERT_TRUE(imaging::save_image(4, app::tile_file_name(k), imaging::jpeg_encoder, 8));
+        }
         files.add_tile(k);
         tile_bytes.push_back(test_support::read_file(tile_path(k)));
         ASSERT_TRUE(imaging::load_image(5, app::tile_file_name(k)));

@@ -6,6 +6,7 @@
 #include <csignal>
 #include <cstdio>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <jpeglib.h>
@@ -312,6 +313,49 @@ TEST(JpegDecoder, DecodingAFileApartFromTheStoreGivesTheSamePixels) {
         decoded_picture none;
         EXPECT_FALSE(decode_jpeg_file(drive_c(name), none)) << name;
         EXPECT_EQ(none.pixels, nullptr);
+    }
+}
+
+// The assembly decodes tiles straight into their place in a band of the mosaic: the picture at
+// the window's top left, black around it and where a truncated file ends, nothing written
+// outside the window, and nothing at all for a picture that does not fit or is no JPEG.
+TEST(JpegDecoder, DecodingIntoAWindowFillsExactlyTheWindow) {
+    register_jpeg_encoder();
+    register_jpeg_decoder();
+    ASSERT_NE(create_image(1, 130, 90), 0);
+    imaging_test::paint_pattern(1);
+    ASSERT_EQ(save_image(1, "C:/window.jpg", jpeg_encoder, 10), 1);
+    const std::string bytes = test_support::read_file(drive_c("window.jpg"));
+    test_support::write_file(drive_c("window-cut.jpg"), bytes.substr(0, bytes.size() / 2));
+    constexpr int window_width = 160, window_height = 100;
+    constexpr std::size_t stride = 3 * 200;
+    constexpr std::uint8_t untouched = 0x5A;
+    for (const char* name : {"window.jpg", "window-cut.jpg"}) {
+        std::vector<std::uint8_t> memory(stride * 110, untouched);
+        std::uint8_t* window = memory.data() + stride * 3 + 3 * 20;
+        ASSERT_TRUE(decode_jpeg_file_into(drive_c(name), window, stride, window_width, window_height)) << name;
+        ASSERT_NE(load_image(2, std::string("C:/") + name), 0);
+        for (std::size_t at = 0; at < memory.size(); ++at) {
+            const auto offset = static_cast<std::ptrdiff_t>(at) - (window - memory.data());
+            const int y = static_cast<int>(offset >= 0 ? offset / static_cast<std::ptrdiff_t>(stride) : -1);
+            const int x = static_cast<int>(offset >= 0 ? offset % static_cast<std::ptrdiff_t>(stride) / 3 : -1);
+            if (offset < 0 || y >= window_height || x >= window_width) {
+                ASSERT_EQ(memory[at], untouched) << name << ": byte " << at << " lies outside the window";
+            } else if (x >= 130 || y >= 90) {
+                ASSERT_EQ(memory[at], 0) << name << " at " << x << ", " << y;
+            } else {
+                ASSERT_EQ(memory[at], pixel(2, x, y)[static_cast<std::size_t>(offset % 3)])
+                    << name << " at " << x << ", " << y;
+            }
+        }
+    }
+    test_support::write_file(drive_c("gif.jpg"), "GIF89a and so on");
+    for (const auto& [name, width, height] : {std::tuple{"window.jpg", 129, 90}, std::tuple{"window.jpg", 130, 89},
+                                              std::tuple{"gif.jpg", 160, 100}, std::tuple{"nowhere.jpg", 160, 100}}) {
+        std::vector<std::uint8_t> memory(stride * 100, untouched);
+        EXPECT_FALSE(decode_jpeg_file_into(drive_c(name), memory.data(), stride, width, height)) << name;
+        EXPECT_EQ(std::count(memory.begin(), memory.end(), untouched), static_cast<std::ptrdiff_t>(memory.size()))
+            << name << " in " << width << " x " << height;
     }
 }
 

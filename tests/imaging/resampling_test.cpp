@@ -154,4 +154,47 @@ TEST(BandFedResampling, GivesTheWholeSourcesRowsFromFewBands) {
     }
 }
 
+// A band filled ahead, while the band before it is taken in, as the mosaic's next row of tiles
+// is decoded straight into its band: it overwrites none of the bands still read, so the rows
+// are the same. Only the next band and the one after it can be filled.
+TEST(BandFedResampling, ABandFilledAheadLeavesTheRowsAsTheyAre) {
+    const imaging::resampler mosaic(places(70, [](int i) { return 3.3 + i * 0.9993; }), 77,
+                                    places(38, [](int j) { return 1.7 + j * (1.0 + j * 0.002); }), 41);
+    const imaging::resampler shrink(places(30, [](int i) { return i * 2.5; }), 77,
+                                    places(9, [](int j) { return 0.5 + j * 4.7; }), 41);
+    for (const imaging::resampler* plan : {&mosaic, &shrink}) {
+        const picture whole = resample(*plan, noise, plan->height());
+        for (int band_height : {1, 5, 16, 64}) {
+            picture fed(plan->width(), plan->height(), [](int, int, int) { return 0; });
+            imaging::band_fed_resampling bands(
+                *plan, band_height,
+                [&](int first, int rows, const std::uint8_t* pixels, std::size_t stride) {
+                    for (int k = 0; k < rows; ++k)
+                        std::copy_n(pixels + k * stride, 3 * fed.width, &fed.bytes[(first + k) * 3u * fed.width]);
+                    return true;
+                },
+                1);
+            ASSERT_TRUE(bands.ready());
+            EXPECT_LE(bands.bands_held(), bands.bands_kept() + 1);
+            const auto fill = [&](int b) {
+                for (int r = 0; r < band_height && b * band_height + r < noise.height; ++r) {
+                    std::uint8_t* row = bands.band_row(b, r);
+                    ASSERT_NE(row, nullptr) << "band " << b;
+                    std::copy_n(noise.row(b * band_height + r), 3 * noise.width, row);
+                }
+            };
+            fill(0);
+            for (int b = 0; b < bands.bands(); ++b) {
+                if (b + 1 < bands.bands()) fill(b + 1);
+                EXPECT_EQ(bands.band_row(b + 2, 0), nullptr);
+                if (b > 0) {
+                    EXPECT_EQ(bands.band_row(b - 1, 0), nullptr);
+                }
+                ASSERT_TRUE(bands.band_filled());
+            }
+            EXPECT_EQ(fed.bytes, whole.bytes) << "bands of " << band_height;
+        }
+    }
+}
+
 }  // namespace
