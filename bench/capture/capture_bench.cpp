@@ -116,29 +116,37 @@ bool run_until(Condition done) {
     return true;
 }
 
-// The pace of a run's first and last tenth of tiles, in tiles per second: a run that slows
-// down as drive C fills or memory grows shows it here.
+// The pace of a run's first and last tenth of tiles, in tiles per second, and of each tenth
+// between: a run that slows down as drive C fills or memory grows shows it here, and a slow
+// stretch in the middle tells a passing load on the machine from a steady slowing.
 struct tenths {
     double first = 0, last = 0;
+    std::vector<double> each;
 };
 
-// Notes when the run has captured the tiles that open and close its first and last tenth.
+// Notes when the run has captured the tiles that open and close each tenth.
 struct tenth_watch {
     int64_t tiles = 0;
-    // When 1, 1 + P/10, P - 2 - P/10 and P - 2 tiles were done: the pass in which the last but
-    // one tile is kept also keeps the last and ends the run.
+    // When 1, 1 + P/10, 1 + 2P/10, ..., 1 + 9P/10 and P - 2 tiles were done, then P - 2 - P/10
+    // for the last tenth: the pass in which the last but one tile is kept also keeps the last
+    // and ends the run.
     std::vector<clock_type::time_point> at;
+    clock_type::time_point last_tenth_from{};
+    int64_t span() const { return std::max<int64_t>(1, tiles / 10); }
+    int64_t mark(std::size_t i) const { return i < 10 ? 1 + static_cast<int64_t>(i) * span() : tiles - 2; }
     void look() {
-        const int64_t span = std::max<int64_t>(1, tiles / 10);
-        const int64_t marks[] = {1, 1 + span, tiles - 2 - span, tiles - 2};
         const int64_t done = app::program.run.capture_count() - 1;
-        while (at.size() < 4 && done >= marks[at.size()]) at.push_back(clock_type::now());
+        if (last_tenth_from == clock_type::time_point{} && done >= tiles - 2 - span()) last_tenth_from = clock_type::now();
+        while (at.size() < 11 && done >= mark(at.size())) at.push_back(clock_type::now());
     }
     tenths rates() const {
-        if (at.size() < 4) return {};
-        const double span = static_cast<double>(std::max<int64_t>(1, tiles / 10));
-        const auto rate = [&](auto from, auto to) { return span * 1000.0 / std::chrono::duration<double, std::milli>(to - from).count(); };
-        return {rate(at[0], at[1]), rate(at[2], at[3])};
+        if (at.size() < 11) return {};
+        const auto rate = [](int64_t count, auto from, auto to) {
+            return static_cast<double>(count) * 1000.0 / std::chrono::duration<double, std::milli>(to - from).count();
+        };
+        tenths pace{rate(span(), at[0], at[1]), rate(span(), last_tenth_from, at[10]), {}};
+        for (std::size_t i = 0; i < 10; ++i) pace.each.push_back(rate(mark(i + 1) - mark(i), at[i], at[i + 1]));
+        return pace;
     }
 };
 
@@ -499,6 +507,9 @@ int main(int argc, char** argv) {
     std::printf("  prefetching gain (rate with / rate without)         %6.2f\n", plain_ms / prefetching_ms);
     std::printf("  lomtra-sat (default): first tenth of the tiles %6.1f tiles/s, last tenth %6.1f (ratio %.2f)\n",
                 pace.first, pace.last, pace.first > 0 ? pace.last / pace.first : 0.0);
+    std::printf("    each tenth, tiles/s:");
+    for (const double rate : pace.each) std::printf(" %.1f", rate);
+    std::printf("\n");
     std::printf("  peak resident memory after the program's runs (VmHWM)  %6.0f MB\n", program_peak_mb);
     std::printf("  mean capture step, tiles cached (%lld steps)  %9.2f ms\n", static_cast<long long>(steps), per_step);
     std::printf("    wait for the page                        %9.2f ms\n", parts.page / n);
