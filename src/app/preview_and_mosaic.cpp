@@ -94,6 +94,11 @@ struct tile_window {
     std::uint8_t* row(int r) const { return pixels + static_cast<std::size_t>(r) * stride; }
 };
 
+// The window of the tile in column t (from 0, left to right) of band `band`.
+tile_window window_of(imaging::band_fed_resampling& resampling, int band, std::size_t t) {
+    return {resampling.band_row(band, 0) + 3 * t * tile_size_pixels, resampling.band_row_bytes()};
+}
+
 // Copies a tile of 24-bit rows (`row_from_top` gives row r) into its window; a tile smaller
 // than a grid cell leaves the rest black, a larger one is cut at the cell.
 template <typename Rows>
@@ -163,9 +168,7 @@ std::future<std::vector<char>> start_decoding_row(const tile_grid& grid, int32_t
         job.windows.clear();
         for (int32_t j = 1; j <= columns; ++j) {
             job.paths.push_back(platform::native_path(tile_file_name(static_cast<int64_t>(i - 1) * columns + j)));
-            job.windows.push_back(tile_window{resampling.band_row(band, 0) + 3 * static_cast<std::size_t>(j - 1) *
-                                                                                 tile_size_pixels,
-                                              resampling.band_row_bytes()});
+            job.windows.push_back(window_of(resampling, band, static_cast<std::size_t>(j - 1)));
         }
         try {
             return std::async(std::launch::async, decode_tile_row, std::ref(job));
@@ -232,9 +235,7 @@ std::string assemble_mosaic(const tile_grid& grid, const area& bounds, int zoom,
                 // What the second thread could not decode is loaded as any image is: a picture
                 // of another kind, or the failure to report.
                 if (!imaging::load_image(assembly_tile_image, tile_file_name(k))) return tile_not_loaded(grid, k);
-                const tile_window window{resampling.band_row(band, 0) + 3 * t * tile_size_pixels,
-                                         resampling.band_row_bytes()};
-                copy_tile(*imaging::image_bitmap(assembly_tile_image), window);
+                copy_tile(*imaging::image_bitmap(assembly_tile_image), window_of(resampling, band, t));
                 imaging::free_image(assembly_tile_image);
             }
             files.remove_tile(k);

@@ -287,15 +287,20 @@ TEST(JpegDecoder, DamagedOrForeignFilesGiveZero) {
 
 // The decoder the assembly runs on a second thread gives what a load into the store gives, a
 // truncated file included, and nothing for a file that is not a JPEG.
-TEST(JpegDecoder, DecodingAFileApartFromTheStoreGivesTheSamePixels) {
+// A 130 x 90 pattern saved as "C:/<name>.jpg", and its first half as "C:/<name>-cut.jpg".
+void save_pattern_and_its_first_half(const std::string& name) {
     register_jpeg_encoder();
     register_jpeg_decoder();
     ASSERT_NE(create_image(1, 130, 90), 0);
     imaging_test::paint_pattern(1);
-    ASSERT_EQ(save_image(1, "C:/apart.jpg", jpeg_encoder, 10), 1);
-    std::string bytes = test_support::read_file(drive_c("apart.jpg"));
+    ASSERT_EQ(save_image(1, "C:/" + name + ".jpg", jpeg_encoder, 10), 1);
+    const std::string bytes = test_support::read_file(drive_c(name + ".jpg"));
     ASSERT_GT(bytes.size(), 4000u);  // the cut lands well inside the scan data
-    test_support::write_file(drive_c("apart-cut.jpg"), bytes.substr(0, bytes.size() / 2));
+    test_support::write_file(drive_c(name + "-cut.jpg"), bytes.substr(0, bytes.size() / 2));
+}
+
+TEST(JpegDecoder, DecodingAFileApartFromTheStoreGivesTheSamePixels) {
+    ASSERT_NO_FATAL_FAILURE(save_pattern_and_its_first_half("apart"));
     for (const char* name : {"apart.jpg", "apart-cut.jpg"}) {
         decoded_picture apart;
         ASSERT_TRUE(decode_jpeg_file(drive_c(name), apart)) << name;
@@ -320,13 +325,7 @@ TEST(JpegDecoder, DecodingAFileApartFromTheStoreGivesTheSamePixels) {
 // the window's top left, black around it and where a truncated file ends, nothing written
 // outside the window, and nothing at all for a picture that does not fit or is no JPEG.
 TEST(JpegDecoder, DecodingIntoAWindowFillsExactlyTheWindow) {
-    register_jpeg_encoder();
-    register_jpeg_decoder();
-    ASSERT_NE(create_image(1, 130, 90), 0);
-    imaging_test::paint_pattern(1);
-    ASSERT_EQ(save_image(1, "C:/window.jpg", jpeg_encoder, 10), 1);
-    const std::string bytes = test_support::read_file(drive_c("window.jpg"));
-    test_support::write_file(drive_c("window-cut.jpg"), bytes.substr(0, bytes.size() / 2));
+    ASSERT_NO_FATAL_FAILURE(save_pattern_and_its_first_half("window"));
     constexpr int window_width = 160, window_height = 100;
     constexpr std::size_t stride = 3 * 200;
     constexpr std::uint8_t untouched = 0x5A;
