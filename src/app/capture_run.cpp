@@ -22,7 +22,6 @@
 namespace app {
 namespace {
 
-constexpr int64_t settle_ms = 10;
 // Fetching ahead starts once the panel's own loads show a link this slow: a page that comes
 // sooner is captured after its settling time anyway, and each tile fetched twice costs the
 // engine more than such a link saves.

@@ -36,6 +36,10 @@ struct run_plan {
     tile_grid grid;
 };
 
+// A page is given this long to settle before it is captured, counted from when it was asked
+// for; it is also the shortest a capture step can take, whatever the link.
+constexpr int64_t settle_ms = 10;
+
 // The file in drive C whose lock a run holds, so that two windows never capture into one drive.
 constexpr char drive_lock_file[] = "C:/Lomtra-SAT.lock";
 
