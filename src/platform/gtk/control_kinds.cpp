@@ -108,8 +108,15 @@ surface_handle surface_of(const pixel_view& image) {
     for (int y = 0; y < image.height; ++y) {
         const std::uint8_t* source = image.row_from_top(y);
         auto* out = reinterpret_cast<std::uint32_t*>(target + static_cast<std::ptrdiff_t>(y) * stride);
+        if (!with_alpha) {
+            // Opaque: no weighting by alpha. The preview is drawn again with every tile, so this
+            // runs in each capture step.
+            for (int x = 0; x < image.width; ++x, source += bytes)
+                out[x] = 0xff000000u | (std::uint32_t{source[2]} << 16) | (std::uint32_t{source[1]} << 8) | source[0];
+            continue;
+        }
         for (int x = 0; x < image.width; ++x, source += bytes) {
-            const std::uint32_t alpha = with_alpha ? source[3] : 255;
+            const std::uint32_t alpha = source[3];
             const std::uint32_t blue = source[0] * alpha / 255, green = source[1] * alpha / 255;
             const std::uint32_t red = source[2] * alpha / 255;
             out[x] = (alpha << 24) | (red << 16) | (green << 8) | blue;
