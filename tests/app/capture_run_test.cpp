@@ -14,6 +14,7 @@
 #include "app/preview_and_mosaic.h"
 #include "app/preview_layout.h"
 #include "app/start_checks.h"
+#include "app/temporary_files.h"
 #include "app/world_file.h"
 #include "jpeg_memory.h"
 #include "pattern_match.h"
@@ -60,17 +61,14 @@ protected:
     // in drive C (the run deletes them at its end), by tile number. The files of the last two
     // tiles may be written, read into the mosaic and deleted within the run's final pass, and
     // then are not seen.
-    std::map<int, std::string> tile_files_of_the_run(bool& finished) {
-        std::map<int, std::string> kept;
-        static const std::regex tile_name("([0-9]+)\\.jpg");
-        const auto keep_new_ones = [&kept] {
-            for (const std::string& name : drive_c_files()) {
-                std::smatch number;
-                if (!std::regex_match(name, number, tile_name)) continue;
-                const int k = std::stoi(number[1]);
-                // Tile 0 is the capture that primes the run: whatever was on display, never used.
-                if (k == 0 || kept.count(k)) continue;
-                kept[k] = test_support::read_file(platform::native_path("C:/" + name));
+    std::map<int64_t, std::string> tile_files_of_the_run(int64_t tiles, bool& finished) {
+        std::map<int64_t, std::string> kept;
+        // From 1: tile 0 is the capture that primes the run, whatever was on display.
+        const auto keep_new_ones = [&kept, tiles] {
+            for (int64_t k = 1; k <= tiles; ++k) {
+                if (kept.count(k)) continue;
+                const std::string file = platform::native_path(app::tile_file_name(k));
+                if (fs::exists(file)) kept[k] = test_support::read_file(file);
             }
         };
         finished = run_until(
@@ -249,17 +247,17 @@ TEST_F(CaptureRun, FetchingAheadGivesTheSameTileFilesWithMostTilesAskedForOnce) 
     start_run(paris, 13);
     unsetenv("LOMTRA_SAT_PREFETCH");  // read when the run began
     bool finished = false;
-    const std::map<int, std::string> one_at_a_time = tile_files_of_the_run(finished);
+    const std::map<int64_t, std::string> one_at_a_time = tile_files_of_the_run(tiles, finished);
     ASSERT_TRUE(finished);
     EXPECT_EQ(server->tile_requests(), tiles);
 
     start_server(cacheable);  // a new address: nothing of the first run is in the cache
     confirm_start();
-    const std::map<int, std::string> fetched_ahead = tile_files_of_the_run(finished);
+    const std::map<int64_t, std::string> fetched_ahead = tile_files_of_the_run(tiles, finished);
     ASSERT_TRUE(finished);
     // Each tile file byte for byte the same, the cut-away edges of the border tiles included,
     // which the mosaic alone would not show.
-    for (int k = 1; k <= tiles - 2; ++k) {
+    for (int64_t k = 1; k <= tiles - 2; ++k) {
         ASSERT_TRUE(one_at_a_time.count(k) && fetched_ahead.count(k)) << "tile " << k;
         EXPECT_FALSE(one_at_a_time.at(k).empty()) << "tile " << k;
         EXPECT_TRUE(fetched_ahead.at(k) == one_at_a_time.at(k)) << "tile " << k;
