@@ -3,11 +3,12 @@
 // of them is answered from the cache instead of waiting on the network.
 //
 // The fetches are made by the engine of a given web view, in its network session and with its
-// user agent: the same requests as that view would make, into the same cache. An answer that
-// the server marks as not to be kept simply gains nothing. A prefetcher requests the given
-// addresses only: a redirection is not followed, and nothing fetched is opened, so nothing a
-// page refers to is requested. Like every web view, it works only while the toolkit runs
-// (wait_event and the waits of web views).
+// user agent: the same requests as that view would make, into the same cache. A server that
+// marks its answers as not to be kept (or to be asked again each time) would be asked for every
+// address twice: the first such successful answer stops the prefetcher; error answers are not
+// judged. A prefetcher requests the given addresses only: a redirection is not followed, and
+// nothing fetched is opened, so nothing a page refers to is requested. Like every web view, it
+// works only while the toolkit runs (wait_event and the waits of web views).
 #include <memory>
 #include <string>
 #include <vector>

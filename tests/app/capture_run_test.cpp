@@ -273,6 +273,27 @@ TEST_F(CaptureRun, FetchingAheadGivesTheSameTileFilesWithMostTilesAskedForOnce) 
     EXPECT_LT(server->tile_requests(), tiles * 5 / 4);
 }
 
+// A source whose tiles may not be kept gains nothing from fetching ahead, and fetching ahead
+// would ask it for every tile twice: once its first tile fetched ahead has come, the panel's own
+// requests are the only ones.
+TEST_F(CaptureRun, ASourceWhoseTilesMayNotBeKeptIsAskedForEachTileOnce) {
+    tileserver::server_options not_kept = pattern_options();  // "no-store"
+    ASSERT_TRUE(not_kept.no_cache);
+    not_kept.delay_ms = 30;  // a link slow enough for fetching ahead to begin
+    start_server(not_kept);
+    const app::area paris{48.8, 48.9, 2.3, 2.4};
+    const int64_t tiles = app::tile_count(app::compute_grid(paris, 13));
+    start_run(paris, 13);
+    ASSERT_TRUE(run_until([&] { return run_finished(); }, 60000));
+    EXPECT_GE(server->most_tiles_at_once(), 2) << "fetching ahead began";
+    // Only the tiles under way when the first answer came are asked for a second time.
+    EXPECT_LE(server->tile_requests(), tiles + 3);
+    tileserver::rgb_image mosaic;
+    app_test::world_placement placement;
+    read_output(paris, 13, mosaic, placement);
+    expect_exact_placement(mosaic, placement, 13, "lat 48.8..48.9, lon 2.3..2.4, zoom 13");
+}
+
 // The run never lags behind what has arrived: a capture is kept (its tile file written, its
 // share shown) while the next tile is still on its way, and before the run waits on a tile that
 // failed to load.

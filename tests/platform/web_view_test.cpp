@@ -8,6 +8,8 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <map>
+#include <mutex>
 #include <sstream>
 #include <thread>
 #include <vector>
@@ -535,6 +537,62 @@ TEST_F(WebView, APrefetcherSkipsWhatIsLoadedElsewhereAndFollowsNoRedirection) {
     EXPECT_EQ(moved_asked, 2);
     EXPECT_EQ(target_asked, 0);
     EXPECT_EQ(tiles.server->tile_requests(), 3);  // tile 4, where the redirection pointed, was not asked for
+}
+
+// A server that marks its answers as not to be kept would be asked for every address twice,
+// once by the prefetcher and once by the view: its first such answer stops the prefetcher. An
+// answer the cache may give again, and an error page however it is marked, do not.
+TEST_F(WebView, APrefetcherStopsAtTheFirstAnswerTheCacheMayNotGiveAgain) {
+    struct marking {
+        const char* name;
+        std::vector<std::pair<std::string, std::string>> headers;
+        int status;
+        bool stops;
+    };
+    const std::vector<marking> markings{
+        {"lifetime", {{"Cache-Control", "public, max-age=600"}}, 200, false},
+        {"expires", {{"Expires", "Fri, 01 Jan 2100 00:00:00 GMT"}}, 200, false},
+        {"modified", {{"Last-Modified", "Mon, 01 Jan 2024 00:00:00 GMT"}}, 200, false},
+        {"store", {{"Cache-Control", "no-store"}}, 200, true},
+        {"revalidate", {{"Cache-Control", "Private, NO-CACHE"}, {"Expires", "Fri, 01 Jan 2100 00:00:00 GMT"}}, 200, true},
+        {"zero", {{"Cache-Control", "max-age=0"}, {"Last-Modified", "Mon, 01 Jan 2024 00:00:00 GMT"}}, 200, true},
+        {"pragma", {{"Pragma", "no-cache"}}, 200, true},
+        {"expired", {{"Expires", "0"}}, 200, true},
+        {"unmarked", {}, 200, true},
+        {"missing", {{"Cache-Control", "no-store"}}, 404, false},
+    };
+    httplib::Server site;
+    site.set_keep_alive_max_count(1);  // no connection outlives its answer, so stop() is quick
+    std::map<std::string, int> asked;
+    std::mutex asked_lock;
+    site.Get(R"(/(\w+)/\d+\.png)", [&](const httplib::Request& request, httplib::Response& answer) {
+        const std::string name = request.matches[1];
+        const std::lock_guard<std::mutex> hold(asked_lock);
+        ++asked[name];
+        for (const marking& each : markings) {
+            if (name != each.name) continue;
+            answer.status = each.status;
+            for (const auto& [header, value] : each.headers) answer.set_header(header, value);
+        }
+        answer.set_content("x", "image/png");
+    });
+    const int port = site.bind_to_any_port("127.0.0.1");
+    ASSERT_GT(port, 0);
+    std::thread serving([&] { site.listen_after_bind(); });
+    const std::string base = "http://127.0.0.1:" + std::to_string(port) + "/";
+    for (const marking& each : markings) {
+        platform::prefetcher ahead(view, 1);
+        std::vector<std::string> addresses;
+        for (int i = 1; i <= 3; ++i) addresses.push_back(base + each.name + "/" + std::to_string(i) + ".png");
+        ahead.fetch(addresses);
+        for (int i = 0; i < 500 && !ahead.stopped() && ahead.finished() < 3; ++i) pump_for(20);
+        pump_for(100);  // time for a fetch that should not have started to reach the server
+        const std::lock_guard<std::mutex> hold(asked_lock);
+        EXPECT_EQ(ahead.stopped(), each.stops) << each.name;
+        EXPECT_EQ(asked[each.name], each.stops ? 1 : 3) << each.name;
+    }
+    site.stop();
+    serving.join();
 }
 
 // Where the engine's session cannot have a folder of its own, it keeps nothing on disk and a

@@ -6,14 +6,20 @@
 // under the site's own partition, which is where the view's navigation to the same address
 // looks. Nothing fetched is decoded or laid out, so a fetch costs the engine little more than
 // the request itself.
+//
+// A server that marks its answers as not to be kept would be asked for every address twice,
+// once here and once by the view: the first successful answer the cache may not give again
+// without asking the server stops the prefetcher.
 #include "platform/prefetcher.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <map>
+#include <optional>
 
 #include "platform/gtk/toolkit.h"
 #include "platform/gtk/web_view_state.h"
@@ -58,6 +64,46 @@ std::string script_string(const std::string& text) {
     return quoted + "'";
 }
 
+// The time an HTTP date header gives, in seconds since 1970; none when it is absent or cannot
+// be read.
+std::optional<gint64> header_time(SoupMessageHeaders* headers, const char* name) {
+    const char* text = soup_message_headers_get_one(headers, name);
+    GDateTime* time = text ? soup_date_time_new_from_http_string(text) : nullptr;
+    if (!time) return std::nullopt;
+    const gint64 seconds = g_date_time_to_unix(time);
+    g_date_time_unref(time);
+    return seconds;
+}
+
+// Whether the engine's HTTP cache may answer a later load of this address without asking the
+// server again, by the answer's own headers: it must be allowed to store it, not be told to ask
+// the server each time, and be fresh for a while (its max-age, else Expires against the
+// answer's Date, else the tenth of its age since Last-Modified that caches allow themselves).
+bool reusable_without_asking(WebKitURIResponse* response) {
+    SoupMessageHeaders* headers = response ? webkit_uri_response_get_http_headers(response) : nullptr;
+    if (!headers) return true;  // not an HTTP answer: nothing to judge
+    const char* pragma = soup_message_headers_get_list(headers, "Pragma");
+    if (pragma && soup_header_contains(pragma, "no-cache")) return false;
+    if (const char* cache_control = soup_message_headers_get_list(headers, "Cache-Control")) {
+        GHashTable* directives = soup_header_parse_param_list(cache_control);  // names without case
+        const bool told_not_to = g_hash_table_contains(directives, "no-store") ||
+                                 g_hash_table_contains(directives, "no-cache");
+        const bool has_max_age = g_hash_table_contains(directives, "max-age");
+        const char* max_age = static_cast<const char*>(g_hash_table_lookup(directives, "max-age"));
+        const long seconds = max_age ? std::strtol(max_age, nullptr, 10) : 0;
+        soup_header_free_param_list(directives);
+        if (told_not_to) return false;
+        if (has_max_age) return seconds > 0;
+    }
+    const gint64 date = header_time(headers, "Date").value_or(g_get_real_time() / G_USEC_PER_SEC);
+    if (soup_message_headers_get_one(headers, "Expires")) {
+        const std::optional<gint64> expires = header_time(headers, "Expires");  // unreadable: expired
+        return expires && *expires > date;
+    }
+    const std::optional<gint64> modified = header_time(headers, "Last-Modified");
+    return modified && (date - *modified) / 10 >= 1;
+}
+
 }  // namespace
 
 struct prefetcher::engine {
@@ -86,6 +132,7 @@ struct prefetcher::engine {
     std::vector<std::unique_ptr<site_page>> pages;
     int next_link = 0;
     int finished = 0;
+    bool answer_not_kept = false;  // a successful answer the cache may not give again
     double fetch_ms = 0;  // running mean of the fetches' durations
     guint pump_source = 0;
     guint overdue_source = 0;
@@ -94,7 +141,7 @@ struct prefetcher::engine {
     void pump();
     site_page* page_for(const std::string& site);
     void resource_started(site_page& page, WebKitWebResource* resource, const std::string& uri);
-    void ended(const std::string& address);
+    void ended(const std::string& address, bool kept = true);
     void end_overdue();
     void stop();
 };
@@ -103,16 +150,27 @@ namespace {
 
 using engine = prefetcher::engine;
 
-void on_resource_ended(WebKitWebResource* resource, gpointer data) {
-    auto* self = static_cast<engine*>(data);
+// The fetch of this resource has ended; `kept`: false when it brought a successful answer that
+// the cache may not give again without asking the server.
+void end_fetch_of(engine* self, WebKitWebResource* resource, bool kept) {
     for (const auto& [address, under_way] : self->fetches) {
         if (under_way.resource.get() != resource) continue;
-        self->ended(address);
+        self->ended(address, kept);
         return;
     }
 }
 
-void on_resource_failed(WebKitWebResource* resource, GError*, gpointer data) { on_resource_ended(resource, data); }
+void on_resource_ended(WebKitWebResource* resource, gpointer data) {
+    WebKitURIResponse* response = webkit_web_resource_get_response(resource);
+    const guint status = response ? webkit_uri_response_get_status_code(response) : 0;
+    // An error page of the server's says nothing of how it marks its tiles.
+    const bool kept = status < 200 || status >= 300 || reusable_without_asking(response);
+    end_fetch_of(static_cast<engine*>(data), resource, kept);
+}
+
+void on_resource_failed(WebKitWebResource* resource, GError*, gpointer data) {
+    end_fetch_of(static_cast<engine*>(data), resource, true);
+}
 
 void on_resource_started(WebKitWebView*, WebKitWebResource* resource, WebKitURIRequest* request, gpointer data) {
     auto* page = static_cast<engine::site_page*>(data);
@@ -190,6 +248,8 @@ prefetcher::engine::site_page* prefetcher::engine::page_for(const std::string& s
 }
 
 void prefetcher::engine::pump() {
+    // Stopped here, outside the engine's signal that told it, since stopping closes the pages.
+    if (answer_not_kept && !stopped) stop();
     while (!stopped && !waiting.empty() && static_cast<int>(fetches.size()) < depth) {
         const std::string address = complete_web_address(waiting.front());
         const std::string site = site_of(address);
@@ -245,7 +305,8 @@ void prefetcher::engine::resource_started(site_page& page, WebKitWebResource* re
     g_signal_connect(resource, "failed", G_CALLBACK(on_resource_failed), this);
 }
 
-void prefetcher::engine::ended(const std::string& address) {
+void prefetcher::engine::ended(const std::string& address, bool kept) {
+    if (!kept) answer_not_kept = true;
     const auto found = fetches.find(address);
     if (found == fetches.end()) return;
     const double took = std::chrono::duration<double, std::milli>(steady::now() - found->second.started).count();
