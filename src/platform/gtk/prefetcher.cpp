@@ -75,15 +75,33 @@ std::optional<gint64> header_time(SoupMessageHeaders* headers, const char* name)
     return seconds;
 }
 
+// The cache gives an answer again only to a request that has the same values in the headers
+// the answer varies on. A fetch ahead and the view's load of the same address differ in Accept,
+// Referer and the Sec- headers; these are sent alike by both.
+bool sent_alike_by_view_and_fetch(const char* header) {
+    for (const char* alike : {"Accept-Encoding", "Accept-Language", "Cookie", "Origin", "User-Agent"})
+        if (g_ascii_strcasecmp(header, alike) == 0) return true;
+    return false;
+}
+
 // Whether the engine's HTTP cache may answer a later load of this address without asking the
 // server again, by the answer's own headers: it must be allowed to store it, not be told to ask
-// the server each time, and be fresh for a while (its max-age, else Expires against the
-// answer's Date, else the tenth of its age since Last-Modified that caches allow themselves).
+// the server each time, not vary on what a fetch ahead sends otherwise, and be fresh for a
+// while (its max-age, else Expires against the answer's Date, else the tenth of its age since
+// Last-Modified that caches allow themselves).
 bool reusable_without_asking(WebKitURIResponse* response) {
     SoupMessageHeaders* headers = response ? webkit_uri_response_get_http_headers(response) : nullptr;
     if (!headers) return true;  // not an HTTP answer: nothing to judge
     const char* pragma = soup_message_headers_get_list(headers, "Pragma");
     if (pragma && soup_header_contains(pragma, "no-cache")) return false;
+    if (const char* vary = soup_message_headers_get_list(headers, "Vary")) {
+        GSList* names = soup_header_parse_list(vary);
+        bool alike = true;
+        for (GSList* name = names; name; name = name->next)
+            alike = alike && sent_alike_by_view_and_fetch(static_cast<const char*>(name->data));
+        soup_header_free_list(names);
+        if (!alike) return false;
+    }
     if (const char* cache_control = soup_message_headers_get_list(headers, "Cache-Control")) {
         GHashTable* directives = soup_header_parse_param_list(cache_control);  // names without case
         const bool told_not_to = g_hash_table_contains(directives, "no-store") ||
