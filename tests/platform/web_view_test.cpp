@@ -542,8 +542,9 @@ TEST_F(WebView, APrefetcherSkipsWhatIsLoadedElsewhereAndFollowsNoRedirection) {
 // A server that marks its answers as not to be kept would be asked for every address twice,
 // once by the prefetcher and once by the view: its first such answer stops the prefetcher. So
 // does one that varies on a header the view's load sends otherwise (Accept), which the cache
-// keeps apart. An answer the cache may give again, and an error page however marked, do not.
-TEST_F(WebView, APrefetcherStopsAtTheFirstAnswerTheCacheMayNotGiveAgain) {
+// keeps apart, and one by which the server asks to be asked less. An answer the cache may give
+// again, and another error page however marked, do not.
+TEST_F(WebView, APrefetcherStopsAtTheFirstAnswerThatSaysItOnlyCostsTheServer) {
     struct marking {
         const char* name;
         std::vector<std::pair<std::string, std::string>> headers;
@@ -563,6 +564,8 @@ TEST_F(WebView, APrefetcherStopsAtTheFirstAnswerTheCacheMayNotGiveAgain) {
         {"expired", {{"Expires", "0"}}, 200, true},
         {"unmarked", {}, 200, true},
         {"missing", {{"Cache-Control", "no-store"}}, 404, false},
+        {"overrun", {{"Retry-After", "1"}}, 429, true},
+        {"unavailable", {{"Cache-Control", "max-age=600"}}, 503, true},
     };
     httplib::Server site;
     site.set_keep_alive_max_count(1);  // no connection outlives its answer, so stop() is quick

@@ -9,7 +9,8 @@
 //
 // A server that marks its answers as not to be kept would be asked for every address twice,
 // once here and once by the view: the first successful answer the cache may not give again
-// without asking the server stops the prefetcher.
+// without asking the server stops the prefetcher, and so does the first answer by which the
+// server asks to be asked less.
 #include "platform/prefetcher.h"
 
 #include <algorithm>
@@ -122,6 +123,17 @@ bool reusable_without_asking(WebKitURIResponse* response) {
     return modified && (date - *modified) / 10 >= 1;
 }
 
+// Whether fetching ahead is still worth the server's while after this answer: not when the
+// cache may not give it again, since the view would ask for it a second time, nor when the
+// server asks to be asked less (429 Too Many Requests, 503 Service Unavailable). Other error
+// pages say nothing of how the server marks its tiles, and no answer says nothing at all.
+bool worth_fetching_on_after(WebKitURIResponse* response) {
+    const guint status = response ? webkit_uri_response_get_status_code(response) : 0;
+    if (status == 429 || status == 503) return false;
+    if (status < 200 || status >= 300) return true;
+    return reusable_without_asking(response);
+}
+
 }  // namespace
 
 struct prefetcher::engine {
@@ -150,7 +162,7 @@ struct prefetcher::engine {
     std::vector<std::unique_ptr<site_page>> pages;
     int next_link = 0;
     int finished = 0;
-    bool answer_not_kept = false;  // a successful answer the cache may not give again
+    bool not_worth_it = false;  // an answer said fetching ahead costs the server for nothing
     double fetch_ms = 0;  // running mean of the fetches' durations
     guint pump_source = 0;
     guint overdue_source = 0;
@@ -159,7 +171,7 @@ struct prefetcher::engine {
     void pump();
     site_page* page_for(const std::string& site);
     void resource_started(site_page& page, WebKitWebResource* resource, const std::string& uri);
-    void ended(const std::string& address, bool kept = true);
+    void ended(const std::string& address, bool worth_going_on = true);
     void end_overdue();
     void stop();
 };
@@ -168,27 +180,20 @@ namespace {
 
 using engine = prefetcher::engine;
 
-// The fetch of this resource has ended; `kept`: false when it brought a successful answer that
-// the cache may not give again without asking the server.
-void end_fetch_of(engine* self, WebKitWebResource* resource, bool kept) {
+// The fetch of this resource has ended, with an answer or without.
+void end_fetch_of(WebKitWebResource* resource, gpointer data) {
+    auto* self = static_cast<engine*>(data);
     for (const auto& [address, under_way] : self->fetches) {
         if (under_way.resource.get() != resource) continue;
-        self->ended(address, kept);
+        self->ended(address, worth_fetching_on_after(webkit_web_resource_get_response(resource)));
         return;
     }
 }
 
-void on_resource_ended(WebKitWebResource* resource, gpointer data) {
-    WebKitURIResponse* response = webkit_web_resource_get_response(resource);
-    const guint status = response ? webkit_uri_response_get_status_code(response) : 0;
-    // An error page of the server's says nothing of how it marks its tiles.
-    const bool kept = status < 200 || status >= 300 || reusable_without_asking(response);
-    end_fetch_of(static_cast<engine*>(data), resource, kept);
-}
+void on_resource_ended(WebKitWebResource* resource, gpointer data) { end_fetch_of(resource, data); }
 
-void on_resource_failed(WebKitWebResource* resource, GError*, gpointer data) {
-    end_fetch_of(static_cast<engine*>(data), resource, true);
-}
+// The engine calls a prefetch whose answer is an error page failed.
+void on_resource_failed(WebKitWebResource* resource, GError*, gpointer data) { end_fetch_of(resource, data); }
 
 void on_resource_started(WebKitWebView*, WebKitWebResource* resource, WebKitURIRequest* request, gpointer data) {
     auto* page = static_cast<engine::site_page*>(data);
@@ -267,7 +272,7 @@ prefetcher::engine::site_page* prefetcher::engine::page_for(const std::string& s
 
 void prefetcher::engine::pump() {
     // Stopped here, outside the engine's signal that told it, since stopping closes the pages.
-    if (answer_not_kept && !stopped) stop();
+    if (not_worth_it && !stopped) stop();
     while (!stopped && !waiting.empty() && static_cast<int>(fetches.size()) < depth) {
         const std::string address = complete_web_address(waiting.front());
         const std::string site = site_of(address);
@@ -323,8 +328,8 @@ void prefetcher::engine::resource_started(site_page& page, WebKitWebResource* re
     g_signal_connect(resource, "failed", G_CALLBACK(on_resource_failed), this);
 }
 
-void prefetcher::engine::ended(const std::string& address, bool kept) {
-    if (!kept) answer_not_kept = true;
+void prefetcher::engine::ended(const std::string& address, bool worth_going_on) {
+    if (!worth_going_on) not_worth_it = true;
     const auto found = fetches.find(address);
     if (found == fetches.end()) return;
     const double took = std::chrono::duration<double, std::milli>(steady::now() - found->second.started).count();
