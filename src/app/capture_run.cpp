@@ -27,6 +27,9 @@ namespace {
 // engine more than such a link saves.
 constexpr double slow_link_ms = 2 * settle_ms;
 constexpr int own_loads_measured = 2;
+// The quickest a capture step goes once its page is there: the settling time and the event
+// drain after it.
+constexpr double quickest_step_ms = settle_ms + 1;
 // How long a rendered capture may wait for the next page before it is kept anyway.
 constexpr std::chrono::milliseconds owed_patience{40};
 
@@ -173,12 +176,6 @@ void capture_run::capture_step() {
     // The page is in the capture image; it is kept while the next page loads.
     owed_ = true;
     if (!more) request_.out = false;
-    // The pace of the run: from one capture to the next, the wait for the page included.
-    if (last_step_at_ != clock::time_point{}) {
-        const double period = std::chrono::duration<double, std::milli>(started - last_step_at_).count();
-        step_ms_ = step_ms_ == 0 ? period : 0.8 * step_ms_ + 0.2 * period;
-    }
-    last_step_at_ = started;
     if (!more && settle_owed_capture()) finish();
 }
 
@@ -227,8 +224,6 @@ void capture_run::request_tile(int64_t k) {
 void capture_run::start_prefetching() {
     prefetcher_.reset();
     prefetched_through_ = 1;  // the first tile is the panel's own load
-    step_ms_ = 0;
-    last_step_at_ = clock::time_point{};
     own_loads_ = 0;
     quickest_own_load_ms_ = 0;
     fetching_ahead_ = false;
@@ -252,16 +247,14 @@ void capture_run::prefetch_after(int64_t k) {
         if (own_loads_ < own_loads_measured || quickest_own_load_ms_ < slow_link_ms) return;
         fetching_ahead_ = true;
     }
-    // Enough tiles under way to cover one round trip at the pace the steps go, plus one. Until
-    // a fetch ahead has ended, the panel's own loads tell the round trip: starting at the
-    // deepest would have the engine make all its hidden views and start all their loads at
-    // once, which holds up the panel's next load for several round trips.
-    int depth = prefetch_cap_;
-    const double round_trip_ms = prefetcher_->fetch_ms() > 0 ? prefetcher_->fetch_ms() : quickest_own_load_ms_;
-    if (round_trip_ms > 0 && step_ms_ > 0) {
-        const int needed = static_cast<int>(std::ceil(round_trip_ms / step_ms_)) + 1;
-        depth = std::clamp(needed, 1, prefetch_cap_);
-    }
+    // The first fetch ahead goes alone: its answer tells whether the server lets the cache keep
+    // its tiles, and a server that does not is asked for one tile twice, not for a whole round
+    // trip of them. Then enough tiles under way to cover one round trip at the quickest pace the
+    // steps can go, plus one. The pace the steps go now is no guide: while too few tiles are
+    // under way, each step waits on the network, and a depth that followed it would grow only
+    // slowly.
+    const int needed = static_cast<int>(std::ceil(prefetcher_->fetch_ms() / quickest_step_ms)) + 1;
+    const int depth = prefetcher_->finished() == 0 ? 1 : std::clamp(needed, 1, prefetch_cap_);
     prefetcher_->set_depth(depth);
     const int64_t through = std::min(tile_count(plan_.grid), k + depth);
     std::vector<std::string> addresses;

@@ -131,8 +131,6 @@ private:
     std::unique_ptr<platform::prefetcher> prefetcher_;  // none when fetching ahead is off
     int prefetch_cap_ = 0;
     int64_t prefetched_through_ = 0;  // the last tile of the walk handed to the prefetcher
-    double step_ms_ = 0;              // running mean of the time from one capture to the next
-    clock::time_point last_step_at_;
     // The panel's own loads, before anything is fetched ahead: how many, and the quickest.
     int own_loads_ = 0;
     double quickest_own_load_ms_ = 0;
