@@ -7,9 +7,10 @@
 // marks its answers as not to be kept (or to be asked again each time, or as differing with a
 // header the web view sends otherwise) would be asked for every address twice: the first such
 // successful answer stops the prefetcher, as does the first by which the server asks to be
-// asked less (429, 503); other error answers are not judged. A prefetcher requests the given addresses only: a redirection is not followed, and
-// nothing fetched is opened, so nothing a page refers to is requested. Like every web view, it
-// works only while the toolkit runs (wait_event and the waits of web views).
+// asked less (429, 503); other error answers are not judged. A prefetcher requests the given
+// addresses only: a redirection is not followed, and nothing fetched is opened, so nothing a
+// page refers to is requested. Like every web view, it works only while the toolkit runs
+// (wait_event and the waits of web views).
 #include <memory>
 #include <string>
 #include <vector>
