@@ -192,7 +192,7 @@ void end_fetch_of(WebKitWebResource* resource, gpointer data) {
 
 void on_resource_ended(WebKitWebResource* resource, gpointer data) { end_fetch_of(resource, data); }
 
-// The engine calls a prefetch whose answer is an error page failed.
+// A prefetch answered with an error page ends as failed, with the answer still readable.
 void on_resource_failed(WebKitWebResource* resource, GError*, gpointer data) { end_fetch_of(resource, data); }
 
 void on_resource_started(WebKitWebView*, WebKitWebResource* resource, WebKitURIRequest* request, gpointer data) {
