@@ -21,6 +21,7 @@
 #include "app/temporary_files.h"
 #include "app/tile_capture.h"
 #include "app/tile_grid.h"
+#include "common/area_of_tiles.h"
 #include "imaging/image_files.h"
 #include "imaging/image_store.h"
 #include "imaging/jpeg_codec.h"
@@ -37,17 +38,6 @@ constexpr int compression = 5;
 
 double ms_since(clock_type::time_point start) {
     return std::chrono::duration<double, std::milli>(clock_type::now() - start).count();
-}
-
-// The smallest square-ish area from (48.8, 2.3) north and east that holds at least `tiles` tiles.
-app::area choose_area(int64_t tiles) {
-    app::area bounds{48.8, 48.8, 2.3, 2.3};
-    for (double span = 0.001; span < 20; span += 0.001) {
-        bounds.lat_max = bounds.lat_min + span;
-        bounds.lon_max = bounds.lon_min + span;
-        if (app::tile_count(app::compute_grid(bounds, zoom)) >= tiles) break;
-    }
-    return bounds;
 }
 
 // Tile files 1 to P of the walk, written as the capture writes them: the pattern tile in the
@@ -101,7 +91,7 @@ int main(int argc, char** argv) {
     imaging::register_jpeg_encoder();
     imaging::register_jpeg_decoder();
 
-    const app::area bounds = choose_area(wanted);
+    const app::area bounds = bench::area_of_at_least(wanted, zoom);
     const app::tile_grid grid = app::compute_grid(bounds, zoom);
     const int64_t tiles = app::tile_count(grid);
     std::printf("assembly: %lld tiles at zoom 15 (lat %.3f..%.3f, lon %.3f..%.3f), compression %d\n",

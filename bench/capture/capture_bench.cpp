@@ -42,6 +42,7 @@
 #include "app/startup.h"
 #include "app/tile_capture.h"
 #include "app/tile_grid.h"
+#include "common/area_of_tiles.h"
 #include "imaging/image_files.h"
 #include "imaging/image_store.h"
 #include "imaging/jpeg_codec.h"
@@ -66,26 +67,14 @@ using clock_type = std::chrono::steady_clock;
 constexpr int zoom = 15;
 constexpr int compression = 5;
 
-struct bench_area {
-    double lat_min = 48.8, lat_max = 48.9, lon_min = 2.3, lon_max = 2.4;
-};
-bench_area area;
+app::area area{48.8, 48.9, 2.3, 2.4};
 int server_delay_ms = 0;
 
 double ms_since(clock_type::time_point start) {
     return std::chrono::duration<double, std::milli>(clock_type::now() - start).count();
 }
 
-app::tile_grid area_grid() { return app::compute_grid({area.lat_min, area.lat_max, area.lon_min, area.lon_max}, zoom); }
-
-// The smallest square-ish area from (48.8, 2.3) north and east that holds at least `tiles` tiles.
-void choose_area(int64_t tiles) {
-    for (double span = 0.001; span < 20; span += 0.001) {
-        area.lat_max = area.lat_min + span;
-        area.lon_max = area.lon_min + span;
-        if (app::tile_count(area_grid()) >= tiles) return;
-    }
-}
+app::tile_grid area_grid() { return app::compute_grid(area, zoom); }
 
 // A pattern tile server with the bench's delay, on a free port of its own; null when it fails.
 std::unique_ptr<tileserver::tile_server> new_server(int delay_ms) {
@@ -257,7 +246,7 @@ struct assembly_times {
 // The same walk once more, each part of a capture step timed on its own: the capture of the
 // priming page (number 0) and of tiles 1 to P, as the capture loop does them.
 bool timed_parts(step_parts& sum, int64_t& steps, assembly_times& times) {
-    app::program.bounds = {area.lat_min, area.lat_max, area.lon_min, area.lon_max};
+    app::program.bounds = area;
     app::program.zoom = zoom;
     const app::tile_grid grid = app::compute_grid(app::program.bounds, zoom);
     const int64_t tiles = app::tile_count(grid);
@@ -423,7 +412,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "bench_capture needs a display (xvfb-run -a)\n");
         return 2;
     }
-    if (wanted_tiles > 0) choose_area(wanted_tiles);
+    if (wanted_tiles > 0) area = bench::area_of_at_least(wanted_tiles, zoom);
     char folder_template[] = "/tmp/bench_capture.XXXXXX";
     if (!mkdtemp(folder_template)) return 1;
     const std::filesystem::path folder = folder_template;
